@@ -1,0 +1,267 @@
+#include "cli/clicommands.h"
+
+#include "app/config.h"
+#include "app/demogenerator.h"
+#include "app/startup.h"
+#include "common/period.h"
+#include "db/dberror.h"
+#include "db/schema.h"
+#include "db/transaction.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTextStream>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+QTextStream& out() {
+    static QTextStream s(stdout);
+    return s;
+}
+QTextStream& err() {
+    static QTextStream s(stderr);
+    return s;
+}
+
+const char* const Usage =
+    "Использование: tervala-cli [--db ПУТЬ] КОМАНДА …\n"
+    "  init ПУТЬ [--period ММ.ГГГГ] [--admin-password ПАРОЛЬ]\n"
+    "        новая база данных (пароль администратора печатается, если не задан)\n"
+    "  demo ПУТЬ [--subscribers N] [--seed S] [--period ММ.ГГГГ]\n"
+    "        новая демонстрационная база\n"
+    "  sql ЗАПРОС\n"
+    "        выполнить один запрос Jet SQL; строки результата выводятся через TAB\n"
+    "Без --db используется база, названная в Config.ini текущей папки.\n";
+
+int usage(const QString& problem) {
+    if (!problem.isEmpty())
+        err() << problem << '\n';
+    err() << QString::fromUtf8(Usage);
+    err().flush();
+    return 2;
+}
+
+int failure(const QString& message) {
+    err() << message << '\n';
+    err().flush();
+    return 1;
+}
+
+// Options after the command: --name value pairs among the positional arguments.
+struct Args {
+    QStringList positional;
+    QHash<QString, QString> options;
+};
+
+std::optional<Args> parseArgs(const QStringList& list, const QStringList& known, QString* problem) {
+    Args a;
+    for (int i = 0; i < list.size(); ++i) {
+        const QString& s = list[i];
+        if (s.startsWith(QStringLiteral("--"))) {
+            if (!known.contains(s)) {
+                *problem = QStringLiteral("Неизвестный параметр %1").arg(s);
+                return std::nullopt;
+            }
+            if (i + 1 >= list.size()) {
+                *problem = QStringLiteral("Для параметра %1 не указано значение").arg(s);
+                return std::nullopt;
+            }
+            a.options.insert(s, list[++i]);
+        } else {
+            a.positional << s;
+        }
+    }
+    return a;
+}
+
+class CliPrompter : public Prompter {
+public:
+    bool ask(const QString&, const QString&) override { return true; }
+    void notify(const QString& text) override { err() << text << '\n'; }
+    void error(const QString& text) override {
+        err() << text << '\n';
+        m_failed = true;
+    }
+    bool failed() const { return m_failed; }
+
+private:
+    bool m_failed = false;
+};
+
+// Creates a new database with its fixed tables, seed and per-service tables; removes the file
+// again when anything fails.
+int createDatabase(const QString& path, const Period& period, const QString& adminPassword,
+                   const std::optional<DemoOptions>& demo) {
+    if (QFileInfo::exists(path))
+        return failure(QStringLiteral("Файл %1 уже существует; укажите другой путь.").arg(path));
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath()))
+        return failure(QStringLiteral("Не удалось создать папку %1.").arg(info.absolutePath()));
+    CliPrompter prompter;
+    try {
+        AppContext app;
+        app.connection = Connection::openSqlite(path, Connection::OpenMode::Create);
+        {
+            Transaction tx(app.db());
+            Schema::createFixedTables(app.db());
+            Schema::seed(app.db(), {period, adminPassword});
+            tx.commit();
+        }
+        loadProgramState(app);
+        Sozdanie(app, prompter);
+        if (prompter.failed())
+            throw DbError(QStringLiteral("Не удалось создать таблицы услуг."));
+        if (demo)
+            generateDemo(app, *demo);
+    } catch (const DbError& e) {
+        QFile::remove(path);
+        return failure(e.message());
+    }
+    return 0;
+}
+
+std::optional<Period> periodOption(const Args& a, QString* problem) {
+    if (!a.options.contains(QStringLiteral("--period")))
+        return Period::fromDate(QDate::currentDate());
+    const QString text = a.options.value(QStringLiteral("--period"));
+    const auto p = Period::parse(text);
+    if (!p || p->isBeforeAll()) {
+        *problem = QStringLiteral("Период «%1» задан неверно; нужен вид ММ.ГГГГ, например 03.2024.")
+                       .arg(text);
+        return std::nullopt;
+    }
+    return p;
+}
+
+int cmdInit(const QStringList& rest) {
+    QString problem;
+    const auto a = parseArgs(rest, {QStringLiteral("--period"), QStringLiteral("--admin-password")},
+                             &problem);
+    if (!a)
+        return usage(problem);
+    if (a->positional.size() != 1)
+        return usage(QStringLiteral("Команде init нужен один путь к новой базе."));
+    const auto period = periodOption(*a, &problem);
+    if (!period)
+        return usage(problem);
+    QString password = a->options.value(QStringLiteral("--admin-password"));
+    if (password.isEmpty())
+        password = QString::number(QRandomGenerator::system()->bounded(100000, 1000000));
+    const int rc = createDatabase(a->positional[0], *period, password, std::nullopt);
+    if (rc == 0) {
+        out() << QStringLiteral("Создана база %1, период %2.\n").arg(a->positional[0], period->toText());
+        out() << QStringLiteral("Администратор: пароль %1\n").arg(password);
+    }
+    return rc;
+}
+
+int cmdDemo(const QStringList& rest) {
+    QString problem;
+    const auto a = parseArgs(
+        rest, {QStringLiteral("--subscribers"), QStringLiteral("--seed"), QStringLiteral("--period")},
+        &problem);
+    if (!a)
+        return usage(problem);
+    if (a->positional.size() != 1)
+        return usage(QStringLiteral("Команде demo нужен один путь к новой базе."));
+    const auto period = periodOption(*a, &problem);
+    if (!period)
+        return usage(problem);
+    DemoOptions options;
+    bool ok = true;
+    if (a->options.contains(QStringLiteral("--subscribers"))) {
+        options.subscribers = a->options.value(QStringLiteral("--subscribers")).toInt(&ok);
+        if (!ok || options.subscribers < 0 || options.subscribers > 9999999)
+            return usage(QStringLiteral("Число абонентов задано неверно."));
+    }
+    if (a->options.contains(QStringLiteral("--seed"))) {
+        options.seed = a->options.value(QStringLiteral("--seed")).toUInt(&ok);
+        if (!ok)
+            return usage(QStringLiteral("Зерно (--seed) должно быть целым неотрицательным числом."));
+    }
+    const int rc = createDatabase(a->positional[0], *period, QString::fromUtf8(DemoUsers[0].password),
+                                  options);
+    if (rc == 0) {
+        out() << QStringLiteral("Создана демонстрационная база %1: абонентов %2, период %3.\n")
+                     .arg(a->positional[0])
+                     .arg(options.subscribers)
+                     .arg(period->toText());
+        out() << QStringLiteral("Пользователи (пароль — уровень прав):\n");
+        for (const DemoUser& u : DemoUsers)
+            out() << QStringLiteral("  %1\t%2\t%3\n")
+                         .arg(QString::fromUtf8(u.name), QString::fromUtf8(u.password))
+                         .arg(u.rights);
+    }
+    return rc;
+}
+
+int cmdSql(const QString& dbOption, const QStringList& rest) {
+    if (rest.size() != 1)
+        return usage(QStringLiteral("Команде sql нужен один запрос (в кавычках оболочки)."));
+    QString path = dbOption;
+    if (path.isEmpty()) {
+        try {
+            const auto config = ConfigIni::read(ConfigIni::fileName());
+            if (!config)
+                return failure(QStringLiteral("В текущей папке нет Config.ini; укажите базу параметром --db."));
+            path = config->databasePath;
+        } catch (const ConfigError& e) {
+            return failure(e.message);
+        }
+    }
+    if (!QFileInfo(path).isFile())
+        return failure(QStringLiteral("Файл базы данных %1 не найден.").arg(path));
+    try {
+        auto db = Connection::openSqlite(path);
+        const Connection::Result r = db->run(rest[0]);
+        if (r.hasRows) {
+            out() << r.rows.columns.join(u'\t') << '\n';
+            const int columns = int(r.rows.columns.size());
+            for (int row = 0; row < r.rows.rowCount; ++row) {
+                QStringList cells;
+                for (int c = 0; c < columns; ++c)
+                    cells << r.rows.at(row, c).toText();
+                out() << cells.join(u'\t') << '\n';
+            }
+        }
+    } catch (const DbError& e) {
+        return failure(e.message());
+    }
+    return 0;
+}
+
+} // namespace
+
+int runCli(const QStringList& arguments) {
+    QStringList args = arguments;
+    QString dbPath;
+    if (!args.isEmpty() && args[0] == u"--db") {
+        if (args.size() < 2)
+            return usage(QStringLiteral("Для --db не указан путь."));
+        dbPath = args[1];
+        args = args.mid(2);
+    }
+    if (args.isEmpty())
+        return usage({});
+    const QString command = args[0];
+    const QStringList rest = args.mid(1);
+    int rc;
+    if (command == u"init")
+        rc = cmdInit(rest);
+    else if (command == u"demo")
+        rc = cmdDemo(rest);
+    else if (command == u"sql")
+        rc = cmdSql(dbPath, rest);
+    else if (command == u"--help" || command == u"help")
+        rc = (usage({}), 0);
+    else
+        rc = usage(QStringLiteral("Неизвестная команда %1").arg(command));
+    out().flush();
+    err().flush();
+    return rc;
+}

@@ -1,0 +1,8 @@
+#include "cli/clicommands.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    return runCli(QCoreApplication::arguments().mid(1));
+}

@@ -1,0 +1,284 @@
+#include "db/connection.h"
+
+#include "db/columnwrite.h"
+#include "db/dberror.h"
+#include "db/jetconvert.h"
+#include "db/sqlitebackend.h"
+#include "db/sqltext.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+constexpr int CacheLimit = 512;
+
+Value literalValue(const JetToken& t) {
+    switch (t.kind) {
+    case JetToken::Kind::String:
+        return Value::text(t.text);
+    case JetToken::Kind::Integer: {
+        bool ok = false;
+        const qint64 v = t.text.toLongLong(&ok);
+        return ok ? Value::integer(v) : Value::real(t.text.toDouble());
+    }
+    case JetToken::Kind::Decimal:
+        return Value::real(t.text.toDouble());
+    case JetToken::Kind::Date:
+        return Value::date(t.text);
+    default:
+        return {};
+    }
+}
+
+// The engine's reason in Russian where it is one of the common ones.
+QString russianReason(const QString& reason) {
+    struct Rule {
+        const char* pattern;
+        const char* text;
+    };
+    static const Rule rules[] = {
+        {"^no such table: (.*)$", "нет такой таблицы: %1"},
+        {"^no such column: (.*)$", "нет такого столбца: %1"},
+        {"^table (.*) already exists$", "таблица %1 уже существует"},
+        {"^near \"(.*)\": syntax error$", "синтаксическая ошибка около «%1»"},
+        {"^incomplete input$", "запрос оборван"},
+        {"^no such function: (.*)$", "нет такой функции: %1"},
+        {"^wrong number of arguments to function (.*)$", "неверное число аргументов функции %1"},
+        {"^ambiguous column name: (.*)$", "неоднозначное имя столбца: %1"},
+        {"^database is locked$", "база данных занята другим рабочим местом; повторите позже"},
+        {"^attempt to write a readonly database$", "база данных открыта только для чтения"},
+        {"^file is not a database$", "файл не является базой данных"},
+        {"^(.*) has (\\d+) columns but (\\d+) values were supplied$",
+         "в таблице %1 столбцов %2, а значений %3"},
+        {"^misuse of aggregate: (.*)$", "неверное использование итоговой функции %1"},
+    };
+    for (const auto& r : rules) {
+        const QRegularExpression re(QString::fromLatin1(r.pattern));
+        const auto m = re.match(reason);
+        if (m.hasMatch()) {
+            QString out = QString::fromUtf8(r.text);
+            for (int i = 1; i <= m.lastCapturedIndex(); ++i)
+                out = out.arg(m.captured(i));
+            return out;
+        }
+    }
+    return reason;
+}
+
+} // namespace
+
+Connection::Connection(std::unique_ptr<Backend> backend)
+    : m_backend(std::move(backend)),
+      m_catalog([this](const QString& t) { return m_backend->tableColumns(t); }),
+      m_translator(m_backend->dialect(), m_catalog) {}
+
+Connection::~Connection() {
+    m_cache.clear(); // statements go before the backend closes
+}
+
+std::unique_ptr<Connection> Connection::openSqlite(const QString& path, OpenMode mode) {
+    try {
+        return std::make_unique<Connection>(std::make_unique<SqliteBackend>(
+            path, mode == OpenMode::Create ? SqliteBackend::OpenMode::Create
+                                           : SqliteBackend::OpenMode::Existing));
+    } catch (const BackendError& e) {
+        const QString reason = russianReason(e.reason);
+        throw DbError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, reason),
+                      {}, reason);
+    }
+}
+
+void Connection::fail(const QString& statement, const QString& reason, bool busy) {
+    const QString r = russianReason(reason);
+    const QString head = busy ? QStringLiteral("База данных занята другим рабочим местом")
+                              : QStringLiteral("Ошибка выполнения запроса");
+    throw DbError(QStringLiteral("%1: %2.\nЗапрос: %3").arg(head, r, SqlText::excerpt(statement)),
+                  statement, r);
+}
+
+Connection::Result Connection::run(const QString& statement, bool readRows) {
+    const std::vector<JetToken> tokens = tokenizeJet(statement);
+    const QString verb = statementVerb(tokens);
+    const std::vector<int> lifted = liftedLiterals(tokens);
+    std::vector<Value> literals;
+    for (size_t i = 0; i < tokens.size(); ++i)
+        if (lifted[i] >= 0)
+            literals.push_back(literalValue(tokens[i]));
+
+    const QString shape = statementShape(tokens, lifted);
+    std::shared_ptr<Prepared> prepared = m_cache.value(shape);
+    if (!prepared) {
+        const Translation tr = m_translator.translate(statement, tokens, lifted);
+        if (tr.kind == Translation::Kind::Schema)
+            return runSchema(statement, tr);
+        if (tr.kind == Translation::Kind::SelectInto)
+            return runSelectInto(statement, tr, literals);
+        prepared = std::make_shared<Prepared>();
+        try {
+            prepared->statement = m_backend->prepare(tr.sql);
+        } catch (const BackendError& e) {
+            fail(statement, e.reason, e.busy);
+        }
+        prepared->params = tr.params;
+        if (m_cache.size() >= CacheLimit)
+            m_cache.clear();
+        m_cache.insert(shape, prepared);
+    }
+    Result result;
+    bindParams(*prepared->statement, prepared->params, literals, statement);
+    result.hasRows = prepared->statement->returnsRows();
+    try {
+        prepared->statement->run(result.hasRows && readRows ? &result.rows : nullptr,
+                                 &result.changes);
+    } catch (const BackendError& e) {
+        fail(statement, e.reason, e.busy);
+    }
+    if (!result.hasRows && verb == u"SELECT")
+        result.hasRows = true;
+    return result;
+}
+
+void Connection::bindParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
+                            const std::vector<Value>& literals, const QString& statement) {
+    for (const ParamSlot& p : params) {
+        const Value& v = literals[size_t(p.literalIndex)];
+        if (p.target.type == JetType::Unknown) {
+            stmt.bind(p.number, v);
+            continue;
+        }
+        QString error;
+        const auto converted = valueForColumn(v, p.target, p.column, &error);
+        if (!converted)
+            fail(statement, error);
+        stmt.bind(p.number, *converted);
+    }
+}
+
+Connection::Result Connection::runSchema(const QString& statement, const Translation& tr) {
+    try {
+        m_backend->execute(tr.sql);
+    } catch (const BackendError& e) {
+        schemaChanged();
+        fail(statement, e.reason, e.busy);
+    }
+    schemaChanged();
+    return {};
+}
+
+Connection::Result Connection::runSelectInto(const QString& statement, const Translation& tr,
+                                             const std::vector<Value>& literals) {
+    // The new table gets the Jet types of the selected columns: the declared type of a column,
+    // else what the expression tells (Cdbl → float, …), else the first row's value.
+    Result result;
+    const SqlDialect& d = m_backend->dialect();
+    beginTransaction();
+    try {
+        std::unique_ptr<BackendStatement> select;
+        ResultSet rows;
+        try {
+            select = m_backend->prepare(tr.sql);
+            bindParams(*select, tr.params, literals, statement);
+            select->run(&rows, nullptr);
+        } catch (const BackendError& e) {
+            fail(statement, e.reason, e.busy);
+        }
+        QStringList defs, names, placeholders;
+        for (int c = 0; c < rows.columns.size(); ++c) {
+            JetColumnType type = rows.types[size_t(c)];
+            if (type.type == JetType::Unknown && size_t(c) < tr.inferredTypes.size())
+                type = tr.inferredTypes[size_t(c)];
+            if (type.type == JetType::Unknown && rows.rowCount > 0) {
+                switch (rows.at(0, c).kind()) {
+                case Value::Kind::Integer:
+                case Value::Kind::Bool:
+                    type = {JetType::Long, 0};
+                    break;
+                case Value::Kind::Real:
+                    type = {JetType::Float, 0};
+                    break;
+                case Value::Kind::Date:
+                    type = {JetType::Date, 0};
+                    break;
+                default:
+                    type = {JetType::Text, 255};
+                }
+            }
+            if (type.type == JetType::Unknown)
+                type = {JetType::Text, 255};
+            defs << d.quoteName(rows.columns[c]) + u' ' + d.columnType(type);
+            names << d.quoteName(rows.columns[c]);
+            placeholders << d.parameter(c + 1);
+        }
+        try {
+            m_backend->execute(QStringLiteral("CREATE TABLE ") + d.quoteName(tr.intoTable) +
+                               QStringLiteral(" (") + defs.join(QStringLiteral(", ")) + u')');
+            schemaChanged();
+            auto insert = m_backend->prepare(QStringLiteral("INSERT INTO ") +
+                                             d.quoteName(tr.intoTable) + QStringLiteral(" (") +
+                                             names.join(QStringLiteral(", ")) +
+                                             QStringLiteral(") VALUES (") +
+                                             placeholders.join(QStringLiteral(", ")) + u')');
+            for (int r = 0; r < rows.rowCount; ++r) {
+                for (int c = 0; c < rows.columns.size(); ++c)
+                    insert->bind(c + 1, rows.at(r, c));
+                insert->run(nullptr, nullptr);
+            }
+        } catch (const BackendError& e) {
+            fail(statement, e.reason, e.busy);
+        }
+        result.changes = rows.rowCount;
+        commitTransaction();
+    } catch (...) {
+        rollbackTransaction();
+        schemaChanged();
+        throw;
+    }
+    return result;
+}
+
+void Connection::schemaChanged() {
+    m_catalog.invalidate();
+    m_cache.clear();
+}
+
+QStringList Connection::tableNames() { return m_backend->tableNames(); }
+
+void Connection::beginTransaction() {
+    try {
+        if (m_depth == 0)
+            m_backend->begin();
+        else
+            m_backend->savepoint(QStringLiteral("level%1").arg(m_depth));
+    } catch (const BackendError& e) {
+        fail(QStringLiteral("BEGIN"), e.reason, e.busy);
+    }
+    ++m_depth;
+}
+
+void Connection::commitTransaction() {
+    if (m_depth == 0)
+        return;
+    try {
+        if (m_depth == 1)
+            m_backend->commit();
+        else
+            m_backend->release(QStringLiteral("level%1").arg(m_depth - 1));
+    } catch (const BackendError& e) {
+        fail(QStringLiteral("COMMIT"), e.reason, e.busy);
+    }
+    --m_depth;
+}
+
+void Connection::rollbackTransaction() {
+    if (m_depth == 0)
+        return;
+    --m_depth;
+    try {
+        if (m_depth == 0)
+            m_backend->rollback();
+        else
+            m_backend->rollbackTo(QStringLiteral("level%1").arg(m_depth));
+    } catch (const BackendError&) {
+        // the engine already rolled back (for example after a failed COMMIT)
+    }
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "db/backend.h"
+#include "db/catalog.h"
+#include "db/jettranslator.h"
+
+#include <QHash>
+#include <QString>
+#include <memory>
+
+// The one connection of the run. It takes Jet SQL text, translates it for the backend and runs
+// it; every statement shape is prepared once and reused with the literals bound as parameters.
+// Failures are thrown as DbError with the user's message.
+class Connection {
+public:
+    enum class OpenMode { Existing, Create };
+
+    explicit Connection(std::unique_ptr<Backend> backend);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens a SQLite database file (Create makes an empty one when missing).
+    static std::unique_ptr<Connection> openSqlite(const QString& path,
+                                                  OpenMode mode = OpenMode::Existing);
+
+    struct Result {
+        bool hasRows = false; // the statement returns a result set (possibly empty)
+        ResultSet rows;
+        qint64 changes = 0;
+    };
+    Result run(const QString& statement) { return run(statement, true); }
+    ResultSet query(const QString& statement) { return run(statement, true).rows; }
+    // Runs a statement without reading its rows; returns the rows changed.
+    qint64 execute(const QString& statement) { return run(statement, false).changes; }
+
+    Catalog& catalog() { return m_catalog; }
+    Backend& backend() { return *m_backend; }
+    QStringList tableNames();
+
+    // Used by Transaction: the outermost level begins a write transaction, inner levels are
+    // savepoints.
+    void beginTransaction();
+    void commitTransaction();
+    void rollbackTransaction();
+    int transactionDepth() const { return m_depth; }
+
+private:
+    struct Prepared {
+        std::unique_ptr<BackendStatement> statement;
+        std::vector<ParamSlot> params;
+    };
+
+    Result run(const QString& statement, bool readRows);
+    Result runSchema(const QString& statement, const Translation& tr);
+    Result runSelectInto(const QString& statement, const Translation& tr,
+                         const std::vector<Value>& literals);
+    void bindParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
+                    const std::vector<Value>& literals, const QString& statement);
+    void schemaChanged();
+    [[noreturn]] void fail(const QString& statement, const QString& reason, bool busy = false);
+
+    std::unique_ptr<Backend> m_backend;
+    Catalog m_catalog;
+    JetTranslator m_translator;
+    QHash<QString, std::shared_ptr<Prepared>> m_cache;
+    int m_depth = 0;
+};

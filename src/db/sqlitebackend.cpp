@@ -1,0 +1,285 @@
+#include "db/sqlitebackend.h"
+
+#include "db/sqlitevalue.h"
+
+#include <QHash>
+#include <sqlite3.h>
+
+namespace {
+
+class SqliteDialect final : public SqlDialect {
+public:
+    QString columnType(JetColumnType type) const override {
+        switch (type.type) {
+        case JetType::Long:
+            return QStringLiteral("INTEGER");
+        case JetType::Float:
+            return QStringLiteral("FLOAT");
+        case JetType::Text:
+            return type.length > 0
+                       ? QStringLiteral("VARCHAR(%1) COLLATE NOCASE").arg(type.length)
+                       : QStringLiteral("TEXT COLLATE NOCASE");
+        case JetType::Date:
+            return QStringLiteral("DATE TEXT");
+        case JetType::YesNo:
+            return QStringLiteral("BOOLEAN");
+        case JetType::Unknown:
+            break;
+        }
+        return QStringLiteral("TEXT COLLATE NOCASE");
+    }
+
+    JetColumnType jetType(const QString& declared) const override {
+        const QString d = declared.trimmed().toUpper();
+        if (d.isEmpty())
+            return {};
+        if (d == u"INTEGER")
+            return {JetType::Long, 0};
+        if (d == u"FLOAT")
+            return {JetType::Float, 0};
+        if (d == u"DATE TEXT" || d.startsWith(QStringLiteral("DATE")))
+            return {JetType::Date, 0};
+        if (d == u"BOOLEAN")
+            return {JetType::YesNo, 0};
+        if (d.startsWith(QStringLiteral("VARCHAR(")))
+            return {JetType::Text, d.mid(8).chopped(1).toInt()};
+        if (d.contains(QStringLiteral("INT")))
+            return {JetType::Long, 0};
+        if (d.contains(QStringLiteral("CHAR")) || d.contains(QStringLiteral("CLOB")) ||
+            d.contains(QStringLiteral("TEXT")))
+            return {JetType::Text, 0};
+        if (d.contains(QStringLiteral("REAL")) || d.contains(QStringLiteral("FLOA")) ||
+            d.contains(QStringLiteral("DOUB")))
+            return {JetType::Float, 0};
+        return {};
+    }
+
+    QString quoteName(const QString& name) const override {
+        QString inner = name;
+        inner.replace(u'"', QStringLiteral("\"\""));
+        return u'"' + inner + u'"';
+    }
+
+    QString parameter(int n) const override { return u'?' + QString::number(n); }
+
+    QString function(const QString& jet) const override {
+        static const QHash<QString, QString> names = [] {
+            QHash<QString, QString> m;
+            for (const char* f :
+                 {"nz", "now", "date", "time", "year", "month", "day", "left", "mid", "right",
+                  "len", "trim", "ltrim", "rtrim", "ucase", "lcase", "instr", "val", "cstr",
+                  "clng", "cint", "cdbl", "csng", "ccur", "cdate", "round", "int", "fix",
+                  "format", "isnull", "sgn", "space", "first", "last"})
+                m.insert(QString::fromLatin1(f), QStringLiteral("jet_") + QString::fromLatin1(f));
+            m.insert(QStringLiteral("iif"), QStringLiteral("iif"));
+            m.insert(QStringLiteral("abs"), QStringLiteral("abs"));
+            m.insert(QStringLiteral("sum"), QStringLiteral("sum"));
+            m.insert(QStringLiteral("count"), QStringLiteral("count"));
+            m.insert(QStringLiteral("max"), QStringLiteral("max"));
+            m.insert(QStringLiteral("min"), QStringLiteral("min"));
+            m.insert(QStringLiteral("avg"), QStringLiteral("avg"));
+            return m;
+        }();
+        return names.value(jet);
+    }
+
+    QString concat(const QStringList& operands) const override {
+        return QStringLiteral("jet_concat(") + operands.join(QStringLiteral(", ")) + u')';
+    }
+
+    QString textCompareSuffix() const override { return QStringLiteral(" COLLATE NOCASE"); }
+
+    QString convertForColumn(const QString& expr, JetColumnType type,
+                             const QString& column) const override {
+        QString col = column;
+        col.replace(u'\'', QStringLiteral("''"));
+        return QStringLiteral("jet_write(%1, %2, %3, '%4')")
+            .arg(expr)
+            .arg(int(type.type))
+            .arg(type.length)
+            .arg(col);
+    }
+};
+
+const SqliteDialect& sqliteDialect() {
+    static const SqliteDialect d;
+    return d;
+}
+
+QString errorOf(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+
+[[noreturn]] void raise(sqlite3* db, int rc) {
+    const int primary = rc & 0xff;
+    throw BackendError{errorOf(db), primary == SQLITE_BUSY || primary == SQLITE_LOCKED};
+}
+
+class SqliteStatement final : public BackendStatement {
+public:
+    SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {
+        const int n = sqlite3_column_count(stmt);
+        for (int i = 0; i < n; ++i) {
+            m_columns << QString::fromUtf8(sqlite3_column_name(stmt, i));
+            const char* decl = sqlite3_column_decltype(stmt, i);
+            m_types.push_back(decl ? sqliteDialect().jetType(QString::fromUtf8(decl))
+                                   : JetColumnType{});
+        }
+    }
+    ~SqliteStatement() override { sqlite3_finalize(m_stmt); }
+
+    int parameterCount() const override { return sqlite3_bind_parameter_count(m_stmt); }
+
+    void bind(int number, const Value& v) override {
+        int rc = SQLITE_OK;
+        switch (v.kind()) {
+        case Value::Kind::Null:
+            rc = sqlite3_bind_null(m_stmt, number);
+            break;
+        case Value::Kind::Integer:
+        case Value::Kind::Bool:
+            rc = sqlite3_bind_int64(m_stmt, number, v.toInteger());
+            break;
+        case Value::Kind::Real:
+            rc = sqlite3_bind_double(m_stmt, number, v.toDouble());
+            break;
+        case Value::Kind::Text:
+        case Value::Kind::Date: {
+            const QByteArray utf8 =
+                (v.kind() == Value::Kind::Date ? v.storedText() : v.toText()).toUtf8();
+            rc = sqlite3_bind_text(m_stmt, number, utf8.constData(), int(utf8.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
+        }
+        if (rc != SQLITE_OK)
+            raise(m_db, rc);
+    }
+
+    bool returnsRows() const override { return !m_columns.isEmpty(); }
+
+    void run(ResultSet* rows, qint64* changes) override {
+        if (rows) {
+            rows->columns = m_columns;
+            rows->types = m_types;
+            rows->cells.clear();
+            rows->rowCount = 0;
+        }
+        const int n = int(m_columns.size());
+        for (;;) {
+            const int rc = sqlite3_step(m_stmt);
+            if (rc == SQLITE_DONE)
+                break;
+            if (rc != SQLITE_ROW) {
+                const BackendError error{errorOf(m_db), (rc & 0xff) == SQLITE_BUSY};
+                sqlite3_reset(m_stmt);
+                throw error;
+            }
+            if (!rows)
+                break;
+            for (int i = 0; i < n; ++i)
+                rows->cells.push_back(columnValue(m_stmt, i, m_types[size_t(i)]));
+            ++rows->rowCount;
+        }
+        if (changes)
+            *changes = sqlite3_changes64(m_db);
+        sqlite3_reset(m_stmt);
+        sqlite3_clear_bindings(m_stmt);
+    }
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt;
+    QStringList m_columns;
+    std::vector<JetColumnType> m_types;
+};
+
+} // namespace
+
+SqliteBackend::SqliteBackend(const QString& path, OpenMode mode) {
+    const int flags = SQLITE_OPEN_READWRITE | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString reason = m_db ? errorOf(m_db) : QString::fromUtf8(sqlite3_errstr(rc));
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw BackendError{reason, false};
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    // several workstations on one file: a writer waits for the lock instead of failing at once
+    sqlite3_busy_timeout(m_db, 15000);
+    // a double-quoted literal the translator missed must fail instead of passing for a name
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    registerJetFunctions(m_db);
+    // a file that is not a database fails here rather than at the first statement
+    char* err = nullptr;
+    if (sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) !=
+        SQLITE_OK) {
+        const QString reason = QString::fromUtf8(err ? err : "");
+        sqlite3_free(err);
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw BackendError{reason, false};
+    }
+}
+
+SqliteBackend::~SqliteBackend() { sqlite3_close_v2(m_db); }
+
+const SqlDialect& SqliteBackend::dialect() const { return sqliteDialect(); }
+
+std::unique_ptr<BackendStatement> SqliteBackend::prepare(const QString& sql) {
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &stmt, &tail);
+    if (rc != SQLITE_OK)
+        raise(m_db, rc);
+    if (!stmt)
+        throw BackendError{QStringLiteral("пустой запрос"), false};
+    return std::make_unique<SqliteStatement>(m_db, stmt);
+}
+
+void SqliteBackend::execute(const QString& sql) {
+    char* err = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        const QString reason = QString::fromUtf8(err ? err : sqlite3_errstr(rc));
+        sqlite3_free(err);
+        throw BackendError{reason, (rc & 0xff) == SQLITE_BUSY};
+    }
+}
+
+std::optional<std::vector<CatalogColumn>> SqliteBackend::tableColumns(const QString& table) {
+    auto stmt = prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
+    stmt->bind(1, Value::text(table));
+    ResultSet rows;
+    stmt->run(&rows, nullptr);
+    if (rows.rowCount == 0)
+        return std::nullopt;
+    std::vector<CatalogColumn> cols;
+    for (int r = 0; r < rows.rowCount; ++r)
+        cols.push_back({rows.at(r, 0).toText(), dialect().jetType(rows.at(r, 1).toText())});
+    return cols;
+}
+
+QStringList SqliteBackend::tableNames() {
+    auto stmt = prepare(QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' "
+        "ORDER BY name"));
+    ResultSet rows;
+    stmt->run(&rows, nullptr);
+    QStringList names;
+    for (int r = 0; r < rows.rowCount; ++r)
+        names << rows.at(r, 0).toText();
+    return names;
+}
+
+void SqliteBackend::begin() { execute(QStringLiteral("BEGIN IMMEDIATE")); }
+void SqliteBackend::commit() { execute(QStringLiteral("COMMIT")); }
+void SqliteBackend::rollback() { execute(QStringLiteral("ROLLBACK")); }
+void SqliteBackend::savepoint(const QString& name) { execute(QStringLiteral("SAVEPOINT ") + name); }
+void SqliteBackend::release(const QString& name) { execute(QStringLiteral("RELEASE ") + name); }
+void SqliteBackend::rollbackTo(const QString& name) {
+    execute(QStringLiteral("ROLLBACK TO ") + name);
+    execute(QStringLiteral("RELEASE ") + name);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/appcontext.h"
+#include "app/prompter.h"
+#include "common/period.h"
+#include "db/connection.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+// A fresh database in a temporary folder, made by the program's own schema code.
+struct TempDatabase {
+    QTemporaryDir dir;
+    QString path;
+    AppContext app;
+
+    // withSeed: the seed of a new office (period 03.2024, four services) and its per-service
+    // tables; without it only the fixed tables.
+    explicit TempDatabase(bool withSeed = true, Period period = Period(3, 2024));
+    Connection& db() { return app.db(); }
+    // The first column of every row as text, "|"-joined per row when there are more columns.
+    QStringList rows(const QString& sql);
+    QString scalar(const QString& sql);
+};
+
+// Answers questions from a script and records everything shown; an error nobody expected fails
+// the test at its end (check with errors()).
+class ScriptedPrompter : public Prompter {
+public:
+    QList<bool> answers;
+    QStringList asked, notices, errors;
+
+    bool ask(const QString& caption, const QString& text) override;
+    void notify(const QString& text) override { notices << text; }
+    void error(const QString& text) override { errors << text; }
+};
