@@ -72,17 +72,32 @@ std::optional<Money> Money::parse(const QString& text) {
 }
 
 QString Money::toText() const {
+    // built right to left in a small buffer: the routines write amounts into every line
+    char16_t buf[32];
+    int pos = 32;
     const bool negative = m_units < 0;
-    const std::uint64_t abs = negative ? std::uint64_t(0) - std::uint64_t(m_units) : m_units;
-    QString text = QString::number(abs / Scale);
+    std::uint64_t abs = negative ? std::uint64_t(0) - std::uint64_t(m_units) : std::uint64_t(m_units);
     std::uint64_t fraction = abs % Scale;
+    std::uint64_t whole = abs / Scale;
     if (fraction != 0) {
-        QString f = QString::number(fraction).rightJustified(4, u'0');
-        while (f.endsWith(u'0'))
-            f.chop(1);
-        text += u',' + f;
+        int digits = 4;
+        while (fraction % 10 == 0) {
+            fraction /= 10;
+            --digits;
+        }
+        for (int i = 0; i < digits; ++i) {
+            buf[--pos] = char16_t(u'0' + fraction % 10);
+            fraction /= 10;
+        }
+        buf[--pos] = u',';
     }
-    return negative ? u'-' + text : text;
+    do {
+        buf[--pos] = char16_t(u'0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    if (negative)
+        buf[--pos] = u'-';
+    return QString(reinterpret_cast<const QChar*>(buf + pos), 32 - pos);
 }
 
 Money Money::operator*(Money other) const {

@@ -26,6 +26,7 @@ public:
     virtual ~BackendStatement() = default;
     virtual int parameterCount() const = 0;
     virtual void bind(int number, const Value& value) = 0;
+    virtual void bindText(int number, QStringView text) = 0;
     // Runs the statement; rows are collected when it returns any.
     // Runs the statement. Rows are collected when rows is given; without it a statement that
     // returns rows stops at its first row (a probe reads nothing).

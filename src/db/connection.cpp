@@ -3,6 +3,7 @@
 #include "db/columnwrite.h"
 #include "db/dberror.h"
 #include "db/jetconvert.h"
+#include "db/jetshape.h"
 #include "db/sqlitebackend.h"
 #include "db/sqltext.h"
 
@@ -96,36 +97,60 @@ void Connection::fail(const QString& statement, const QString& reason, bool busy
                   statement, r);
 }
 
-Connection::Result Connection::run(const QString& statement, bool readRows) {
-    const std::vector<JetToken> tokens = tokenizeJet(statement);
-    const QString verb = statementVerb(tokens);
-    const std::vector<int> lifted = liftedLiterals(tokens);
-    std::vector<Value> literals;
-    for (size_t i = 0; i < tokens.size(); ++i)
-        if (lifted[i] >= 0)
-            literals.push_back(literalValue(tokens[i]));
+static bool sameLiterals(const std::vector<ShapeLiteral>& a, const std::vector<Value>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const Value v = a[i].toValue();
+        if (v.kind() != b[i].kind() || v.toText() != b[i].toText())
+            return false;
+    }
+    return true;
+}
 
-    const QString shape = statementShape(tokens, lifted);
-    std::shared_ptr<Prepared> prepared = m_cache.value(shape);
+Connection::Result Connection::run(const QString& statement, bool readRows) {
+    // the usual way: one pass finds the shape, and its prepared statement is reused
+    const bool shaped = scanStatementShape(statement, m_shape);
+    Prepared* prepared = nullptr;
+    if (shaped) {
+        const auto it = m_cache.constFind(m_shape.key);
+        if (it != m_cache.constEnd())
+            prepared = it->get();
+    }
+
+    std::shared_ptr<Prepared> fresh;
+    std::vector<Value> tokenLiterals;
     if (!prepared) {
+        // a new shape: tokenize, translate and prepare it
+        const std::vector<JetToken> tokens = tokenizeJet(statement);
+        const std::vector<int> lifted = liftedLiterals(tokens);
+        for (size_t i = 0; i < tokens.size(); ++i)
+            if (lifted[i] >= 0)
+                tokenLiterals.push_back(literalValue(tokens[i]));
         const Translation tr = m_translator.translate(statement, tokens, lifted);
         if (tr.kind == Translation::Kind::Schema)
             return runSchema(statement, tr);
         if (tr.kind == Translation::Kind::SelectInto)
-            return runSelectInto(statement, tr, literals);
-        prepared = std::make_shared<Prepared>();
+            return runSelectInto(statement, tr, tokenLiterals);
+        fresh = std::make_shared<Prepared>();
         try {
-            prepared->statement = m_backend->prepare(tr.sql);
+            fresh->statement = m_backend->prepare(tr.sql);
         } catch (const BackendError& e) {
             fail(statement, e.reason, e.busy);
         }
-        prepared->params = tr.params;
-        if (m_cache.size() >= CacheLimit)
-            m_cache.clear();
-        m_cache.insert(shape, prepared);
+        fresh->params = tr.params;
+        // kept only when the one-pass shape saw the same literals as the tokenizer
+        if (shaped && sameLiterals(m_shape.literals, tokenLiterals)) {
+            if (m_cache.size() >= CacheLimit)
+                m_cache.clear();
+            m_cache.insert(m_shape.key, fresh);
+        }
+        prepared = fresh.get();
+        bindParams(*prepared->statement, prepared->params, tokenLiterals, statement);
+    } else {
+        bindShapeParams(*prepared->statement, prepared->params, m_shape.literals, statement);
     }
     Result result;
-    bindParams(*prepared->statement, prepared->params, literals, statement);
     result.hasRows = prepared->statement->returnsRows();
     try {
         prepared->statement->run(result.hasRows && readRows ? &result.rows : nullptr,
@@ -133,8 +158,6 @@ Connection::Result Connection::run(const QString& statement, bool readRows) {
     } catch (const BackendError& e) {
         fail(statement, e.reason, e.busy);
     }
-    if (!result.hasRows && verb == u"SELECT")
-        result.hasRows = true;
     return result;
 }
 
@@ -142,6 +165,55 @@ void Connection::bindParams(BackendStatement& stmt, const std::vector<ParamSlot>
                             const std::vector<Value>& literals, const QString& statement) {
     for (const ParamSlot& p : params) {
         const Value& v = literals[size_t(p.literalIndex)];
+        if (p.target.type == JetType::Unknown) {
+            stmt.bind(p.number, v);
+            continue;
+        }
+        QString error;
+        const auto converted = valueForColumn(v, p.target, p.column, &error);
+        if (!converted)
+            fail(statement, error);
+        stmt.bind(p.number, *converted);
+    }
+}
+
+void Connection::bindShapeParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
+                                 const std::vector<ShapeLiteral>& literals,
+                                 const QString& statement) {
+    using LK = ShapeLiteral::Kind;
+    for (const ParamSlot& p : params) {
+        const ShapeLiteral& lit = literals[size_t(p.literalIndex)];
+        // the common cases straight from the statement's text, without copies
+        if (lit.kind == LK::Text) {
+            const QStringView text = lit.text();
+            switch (p.target.type) {
+            case JetType::Unknown:
+                stmt.bindText(p.number, text);
+                continue;
+            case JetType::Text:
+                if (p.target.length == 0 || text.size() <= p.target.length) {
+                    stmt.bindText(p.number, text);
+                    continue;
+                }
+                break;
+            case JetType::Float:
+                if (const auto d = JetConvert::parseNumber(text)) {
+                    stmt.bind(p.number, Value::real(*d));
+                    continue;
+                }
+                break;
+            default:
+                break;
+            }
+        } else if (lit.kind == LK::Integer &&
+                   (p.target.type == JetType::Unknown || p.target.type == JetType::Float ||
+                    (p.target.type == JetType::Long && lit.integer >= INT32_MIN &&
+                     lit.integer <= INT32_MAX))) {
+            stmt.bind(p.number, p.target.type == JetType::Float ? Value::real(double(lit.integer))
+                                                                : Value::integer(lit.integer));
+            continue;
+        }
+        const Value v = lit.toValue();
         if (p.target.type == JetType::Unknown) {
             stmt.bind(p.number, v);
             continue;

@@ -2,6 +2,7 @@
 
 #include "db/backend.h"
 #include "db/catalog.h"
+#include "db/jetshape.h"
 #include "db/jettranslator.h"
 
 #include <QHash>
@@ -57,6 +58,8 @@ private:
                          const std::vector<Value>& literals);
     void bindParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
                     const std::vector<Value>& literals, const QString& statement);
+    void bindShapeParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
+                         const std::vector<ShapeLiteral>& literals, const QString& statement);
     void schemaChanged();
     [[noreturn]] void fail(const QString& statement, const QString& reason, bool busy = false);
 
@@ -64,5 +67,6 @@ private:
     Catalog m_catalog;
     JetTranslator m_translator;
     QHash<QString, std::shared_ptr<Prepared>> m_cache;
+    StatementShape m_shape; // scratch of run(), reused from statement to statement
     int m_depth = 0;
 };

@@ -39,36 +39,53 @@ std::optional<double> parseNumber(QStringView text) {
     const QStringView t = trimmed(text);
     const qsizetype n = t.size();
     qsizetype i = 0;
-    QByteArray ascii;
-    ascii.reserve(n + 1);
+    bool negative = false;
     if (i < n && (t[i] == u'-' || t[i] == u'+'))
-        ascii += char(t[i++].unicode());
-    qsizetype digits = 0;
-    for (; i < n && isAsciiDigit(t[i]); ++i, ++digits)
-        ascii += char(t[i].unicode());
+        negative = t[i++] == u'-';
+    // the usual short amounts are read exactly as a whole number over a power of ten
+    quint64 mantissa = 0;
+    int digits = 0, decimals = 0;
+    bool exact = true;
+    for (; i < n && isAsciiDigit(t[i]); ++i, ++digits) {
+        if (mantissa > 99999999999999ULL)
+            exact = false;
+        mantissa = mantissa * 10 + (t[i].unicode() - u'0');
+    }
     if (i < n && t[i] == u',') {
-        ascii += '.';
         ++i;
-        for (; i < n && isAsciiDigit(t[i]); ++i, ++digits)
-            ascii += char(t[i].unicode());
+        for (; i < n && isAsciiDigit(t[i]); ++i, ++digits, ++decimals) {
+            if (mantissa > 99999999999999ULL)
+                exact = false;
+            mantissa = mantissa * 10 + (t[i].unicode() - u'0');
+        }
     }
     if (digits == 0)
         return std::nullopt;
-    if (i < n && (t[i] == u'E' || t[i] == u'e')) {
-        ascii += 'e';
-        ++i;
-        if (i < n && (t[i] == u'-' || t[i] == u'+'))
-            ascii += char(t[i++].unicode());
-        qsizetype expDigits = 0;
-        for (; i < n && isAsciiDigit(t[i]); ++i, ++expDigits)
-            ascii += char(t[i].unicode());
-        if (expDigits == 0)
-            return std::nullopt;
+    if (i == n && exact && decimals <= 22) {
+        static constexpr double Powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        const double v = double(mantissa) / Powers[decimals];
+        return negative ? -v : v;
     }
-    if (i != n)
-        return std::nullopt;
-    const double v = std::strtod(ascii.constData(), nullptr);
-    if (!std::isfinite(v))
+    // long mantissas and exponents: the C library reads the point form
+    QByteArray ascii = t.toLatin1();
+    ascii.replace(',', '.');
+    if (i < n) {
+        if (t[i] != u'E' && t[i] != u'e')
+            return std::nullopt;
+        qsizetype k = i + 1;
+        if (k < n && (t[k] == u'-' || t[k] == u'+'))
+            ++k;
+        if (k == n)
+            return std::nullopt;
+        for (; k < n; ++k)
+            if (!isAsciiDigit(t[k]))
+                return std::nullopt;
+    }
+    char* end = nullptr;
+    const double v = std::strtod(ascii.constData(), &end);
+    if (!std::isfinite(v) || end != ascii.constData() + ascii.size())
         return std::nullopt;
     return v;
 }
@@ -124,11 +141,20 @@ QString formatNumber(double value) {
     return s;
 }
 
+QString storedDate(int year, int month, int day, int hour, int minute, int second) {
+    char buf[24];
+    if (hour == 0 && minute == 0 && second == 0)
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", year, month, day);
+    else
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour,
+                      minute, second);
+    return QString::fromLatin1(buf);
+}
+
 QString toStoredDate(const QDateTime& dt) {
+    const QDate d = dt.date();
     const QTime t = dt.time();
-    if (t.hour() == 0 && t.minute() == 0 && t.second() == 0)
-        return dt.date().toString(Qt::ISODate);
-    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return storedDate(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
 }
 
 std::optional<QDateTime> fromStoredDate(QStringView text) {
@@ -158,23 +184,60 @@ bool looksLikeStoredDate(QStringView t) {
 }
 
 QString formatStoredDate(QStringView stored) {
-    const auto dt = fromStoredDate(stored);
-    if (!dt)
+    if (!looksLikeStoredDate(stored))
         return stored.toString();
-    const QTime t = dt->time();
-    if (t.hour() == 0 && t.minute() == 0 && t.second() == 0)
-        return Dates::shortDate(dt->date());
-    return Dates::shortDateTime(*dt);
+    // yyyy-mm-dd[ hh:mm:ss] → dd.mm.yyyy[ hh:mm:ss], the time only when it is not midnight
+    QString out(10, u'.');
+    QChar* o = out.data();
+    o[0] = stored[8];
+    o[1] = stored[9];
+    o[3] = stored[5];
+    o[4] = stored[6];
+    for (int i = 0; i < 4; ++i)
+        o[6 + i] = stored[i];
+    if (stored.size() == 19 && stored.mid(11) != u"00:00:00")
+        out += u' ' + stored.mid(11);
+    return out;
 }
 
 std::optional<QString> dateTextToStored(QStringView text) {
     const QStringView t = text.trimmed();
-    if (fromStoredDate(t))
-        return t.toString();
-    const auto dt = Dates::parseRussian(t.toString());
-    if (!dt)
+    if (looksLikeStoredDate(t)) {
+        if (fromStoredDate(t))
+            return t.toString();
         return std::nullopt;
-    return toStoredDate(*dt);
+    }
+    // d.m.yyyy, optionally followed by h:mm or h:mm:ss (the regional short date and time)
+    int f[6] = {0, 0, 0, 0, 0, 0};
+    int digits[6] = {0, 0, 0, 0, 0, 0};
+    int part = 0;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (isAsciiDigit(c)) {
+            if (++digits[part] > 4)
+                return std::nullopt;
+            f[part] = f[part] * 10 + (c.unicode() - u'0');
+        } else if (c == u'.' && part < 2 && digits[part] > 0) {
+            ++part;
+        } else if (c == u' ' && part == 2 && digits[2] == 4) {
+            while (i + 1 < t.size() && t[i + 1] == u' ')
+                ++i;
+            part = 3;
+        } else if (c == u':' && (part == 3 || part == 4) && digits[part] > 0) {
+            ++part;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits[0] > 2 || digits[1] > 2 || digits[2] != 4)
+        return std::nullopt;
+    if (part != 2 && part != 4 && part != 5)
+        return std::nullopt;
+    if (part >= 4 && (digits[3] > 2 || digits[4] != 2 || (part == 5 && digits[5] != 2)))
+        return std::nullopt;
+    if (!QDate::isValid(f[2], f[1], f[0]) || !QTime::isValid(f[3], f[4], f[5]))
+        return std::nullopt;
+    return storedDate(f[2], f[1], f[0], f[3], f[4], f[5]);
 }
 
 QString serialToStoredDate(double serial) {

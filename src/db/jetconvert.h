@@ -18,8 +18,9 @@ std::optional<qint64> parseInteger(QStringView text);
 // thousands separator, no trailing zeros (136,5; -68,25; 100).
 QString formatNumber(double value);
 
-// Stored date form: "2024-03-15" or "2024-03-15 10:22:33".
+// Stored date form: "2024-03-15" or "2024-03-15 10:22:33" (the time only when not midnight).
 QString toStoredDate(const QDateTime& dt);
+QString storedDate(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 // Reads the stored form back; nullopt when the text is not one.
 std::optional<QDateTime> fromStoredDate(QStringView text);
 bool looksLikeStoredDate(QStringView text);

@@ -29,11 +29,8 @@ const QSet<QString>& chainBoundaryWords() {
 }
 
 bool isClauseWord(const JetToken& t) {
-    static const QSet<QString> words = {
-        QStringLiteral("from"),  QStringLiteral("where"), QStringLiteral("group"),
-        QStringLiteral("order"), QStringLiteral("having"), QStringLiteral("union"),
-        QStringLiteral("into")};
-    return t.kind == K::Word && words.contains(t.text.toLower());
+    return t.isWord(u"from") || t.isWord(u"where") || t.isWord(u"group") || t.isWord(u"order") ||
+           t.isWord(u"having") || t.isWord(u"union") || t.isWord(u"into");
 }
 
 bool isAsciiWord(const QString& w) {

@@ -35,6 +35,9 @@ void createFixedTables(Connection& db) {
         "CREATE TABLE NasPunkt (ID long, NAME text, RN long)",
         "CREATE TABLE Street (ID long, NAME text, GD long, NP long)",
         "CREATE TABLE Uchastok (ID long, NAME text)",
+        // the charge reads the benefit holders of one subscriber at a time
+        "CREATE INDEX LgotyClient ON Lgoty (CLIENT)",
+        "CREATE INDEX ClientIdc ON Client (IDC)",
     };
     for (const char* t : tables)
         db.execute(QString::fromUtf8(t));

@@ -3,6 +3,7 @@
 #include "db/sqlitevalue.h"
 
 #include <QHash>
+#include <string>
 #include <sqlite3.h>
 
 namespace {
@@ -101,6 +102,34 @@ public:
     }
 };
 
+void toUtf8(QStringView text, std::string& out) {
+    out.clear();
+    const qsizetype n = text.size();
+    const auto* p = reinterpret_cast<const char16_t*>(text.utf16());
+    for (qsizetype i = 0; i < n; ++i) {
+        char32_t c = p[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (p[++i] - 0xDC00);
+        else if (c >= 0xD800 && c < 0xE000)
+            c = 0xFFFD; // a lone surrogate
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+}
+
 const SqliteDialect& sqliteDialect() {
     static const SqliteDialect d;
     return d;
@@ -115,7 +144,8 @@ QString errorOf(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
 
 class SqliteStatement final : public BackendStatement {
 public:
-    SqliteStatement(sqlite3* db, sqlite3_stmt* stmt) : m_db(db), m_stmt(stmt) {
+    SqliteStatement(sqlite3* db, sqlite3_stmt* stmt)
+        : m_db(db), m_stmt(stmt), m_buffers(size_t(sqlite3_bind_parameter_count(stmt))) {
         const int n = sqlite3_column_count(stmt);
         for (int i = 0; i < n; ++i) {
             m_columns << QString::fromUtf8(sqlite3_column_name(stmt, i));
@@ -142,14 +172,22 @@ public:
             rc = sqlite3_bind_double(m_stmt, number, v.toDouble());
             break;
         case Value::Kind::Text:
-        case Value::Kind::Date: {
-            const QByteArray utf8 =
-                (v.kind() == Value::Kind::Date ? v.storedText() : v.toText()).toUtf8();
-            rc = sqlite3_bind_text(m_stmt, number, utf8.constData(), int(utf8.size()),
-                                   SQLITE_TRANSIENT);
-            break;
+        case Value::Kind::Date:
+            return bindText(number, v.storedText()); // the text, or the stored date
         }
-        }
+        if (rc != SQLITE_OK)
+            raise(m_db, rc);
+    }
+
+    void bindText(int number, QStringView text) override {
+        // converted into a buffer of this parameter that lives until the next bind, so the
+        // engine need not copy it; the buffers are sized once, so a bound one never moves
+        if (number < 1 || size_t(number) > m_buffers.size())
+            throw BackendError{QStringLiteral("нет параметра номер %1").arg(number), false};
+        std::string& buf = m_buffers[size_t(number) - 1];
+        toUtf8(text, buf);
+        const int rc =
+            sqlite3_bind_text(m_stmt, number, buf.data(), int(buf.size()), SQLITE_STATIC);
         if (rc != SQLITE_OK)
             raise(m_db, rc);
     }
@@ -181,8 +219,7 @@ public:
         }
         if (changes)
             *changes = sqlite3_changes64(m_db);
-        sqlite3_reset(m_stmt);
-        sqlite3_clear_bindings(m_stmt);
+        sqlite3_reset(m_stmt); // every parameter is bound again before the next run
     }
 
 private:
@@ -190,6 +227,7 @@ private:
     sqlite3_stmt* m_stmt;
     QStringList m_columns;
     std::vector<JetColumnType> m_types;
+    std::vector<std::string> m_buffers;
 };
 
 } // namespace

@@ -30,7 +30,7 @@ public:
     Money toMoney() const;
     bool toBool() const;
     QDateTime toDateTime() const;
-    // The stored form of a date value (empty for other kinds).
+    // The text of a text value and the stored form of a date value (empty for other kinds).
     const QString& storedText() const { return m_text; }
 
 private:
