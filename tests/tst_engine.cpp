@@ -17,6 +17,7 @@ private slots:
     void cleanup();
     void select_data();
     void select();
+    void oneShapeServesEveryLiteral();
     void columnNames();
     void textForms();
     void writesConvertRegionalText_data();
@@ -128,6 +129,34 @@ void TestEngine::select() {
     QFETCH(QString, sql);
     QFETCH(QStringList, expected);
     QCOMPARE(rows(sql), expected);
+    QCOMPARE(rows(sql), expected); // again, from the prepared statement of its shape
+}
+
+void TestEngine::oneShapeServesEveryLiteral() {
+    // statements that differ only in their literals share a prepared statement; each must still
+    // see its own values, and literals that change the statement's meaning must not be shared
+    const struct {
+        const char* sql;
+        const char* expected;
+    } cases[] = {
+        {"select ID from T where NAME = \"Петров\"", "3"},
+        {"select ID from T where NAME = \"Жуков\"", "7"},
+        {"select ID from T where NAME = 'it''s'", ""},
+        {"select ID from T where ID = 1and CODE = \"a1\"", "1"},
+        {"select ID from T where ID = 4and CODE = \"c3\"", "4"},
+        {"select ID from T where AMOUNT = 5.5", "4"},
+        {"select ID from T where AMOUNT = 2", "7"},
+        {"select ID from T where D = #03/15/2024#", "1"},
+        {"select ID from T where D = #12/31/2999#", "4"},
+        {"select ID, NAME from T where ID in (1, 3) order by 1", "1|Иванов,3|Петров"},
+        {"select ID, NAME from T where ID in (1, 3) order by 2 desc", "3|Петров,1|Иванов"},
+        {"select top 1 ID from T order by ID", "1"},
+        {"select top 2 ID from T order by ID", "1,2"},
+    };
+    for (const auto& c : cases) {
+        const QString sql = QString::fromUtf8(c.sql);
+        QCOMPARE(rows(sql).join(u','), QString::fromUtf8(c.expected));
+    }
 }
 
 void TestEngine::columnNames() {

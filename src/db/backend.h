@@ -27,7 +27,8 @@ public:
     virtual int parameterCount() const = 0;
     virtual void bind(int number, const Value& value) = 0;
     virtual void bindText(int number, QStringView text) = 0;
-    // Runs the statement; rows are collected when it returns any.
+    virtual void bindInteger(int number, qint64 value) = 0;
+    virtual void bindReal(int number, double value) = 0;
     // Runs the statement. Rows are collected when rows is given; without it a statement that
     // returns rows stops at its first row (a probe reads nothing).
     virtual void run(ResultSet* rows, qint64* changes) = 0;

@@ -198,7 +198,7 @@ void Connection::bindShapeParams(BackendStatement& stmt, const std::vector<Param
                 break;
             case JetType::Float:
                 if (const auto d = JetConvert::parseNumber(text)) {
-                    stmt.bind(p.number, Value::real(*d));
+                    stmt.bindReal(p.number, *d);
                     continue;
                 }
                 break;
@@ -209,8 +209,10 @@ void Connection::bindShapeParams(BackendStatement& stmt, const std::vector<Param
                    (p.target.type == JetType::Unknown || p.target.type == JetType::Float ||
                     (p.target.type == JetType::Long && lit.integer >= INT32_MIN &&
                      lit.integer <= INT32_MAX))) {
-            stmt.bind(p.number, p.target.type == JetType::Float ? Value::real(double(lit.integer))
-                                                                : Value::integer(lit.integer));
+            if (p.target.type == JetType::Float)
+                stmt.bindReal(p.number, double(lit.integer));
+            else
+                stmt.bindInteger(p.number, lit.integer);
             continue;
         }
         const Value v = lit.toValue();

@@ -31,7 +31,12 @@ namespace {
 
 bool isAsciiDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
 
-QStringView trimmed(QStringView t) { return t.trimmed(); }
+QStringView trimmed(QStringView t) {
+    // most texts have nothing to trim
+    if (t.isEmpty() || (!t.front().isSpace() && !t.back().isSpace()))
+        return t;
+    return t.trimmed();
+}
 
 } // namespace
 

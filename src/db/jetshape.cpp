@@ -4,23 +4,12 @@
 
 #include <QDate>
 
+#include <algorithm>
+#include <array>
+
 namespace {
 
 inline bool isDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
-inline bool isWordStart(QChar c) {
-    const char16_t u = c.unicode();
-    if (u < 0x80)
-        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || u == u'_';
-    return !c.isSpace();
-}
-inline bool isWordChar(QChar c) {
-    const char16_t u = c.unicode();
-    if (u < 0x80)
-        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || u == u'_' ||
-               (u >= u'0' && u <= u'9') || u == u'$';
-    return !c.isSpace();
-}
-
 // ASCII keyword comparison without regard to case (the keywords are lower-case ASCII)
 template <size_t N> bool same(QStringView word, const char16_t (&keyword)[N]) {
     if (word.size() != qsizetype(N - 1))
@@ -85,40 +74,104 @@ Value ShapeLiteral::toValue() const {
     return {};
 }
 
-bool scanStatementShape(const QString& s, StatementShape& shape) {
-    shape.key.resize(0); // keeps the capacity
+namespace {
+
+// What a character starts, for the characters below 0x80; everything above is a word character
+// unless it is a space.
+enum CharClass : unsigned char { Plain, Space, Quote, Hash, Digit, Dot, Word, Bracket, Open, Close, Bad };
+
+constexpr std::array<unsigned char, 128> charClasses() {
+    std::array<unsigned char, 128> t{};
+    for (int c = 0; c < 0x20; ++c)
+        t[size_t(c)] = Bad;
+    for (char c : {'\t', '\n', '\v', '\f', '\r', ' '})
+        t[size_t(c)] = Space;
+    t[size_t('"')] = t[size_t('\'')] = Quote;
+    t[size_t('#')] = Hash;
+    for (int c = '0'; c <= '9'; ++c)
+        t[size_t(c)] = Digit;
+    t[size_t('.')] = Dot;
+    for (int c = 'a'; c <= 'z'; ++c)
+        t[size_t(c)] = t[size_t(c - 32)] = Word;
+    t[size_t('_')] = Word;
+    t[size_t('[')] = t[size_t('`')] = Bracket;
+    t[size_t('(')] = Open;
+    t[size_t(')')] = Close;
+    return t;
+}
+constexpr auto Classes = charClasses();
+
+inline CharClass classOf(char16_t c) {
+    if (c < 0x80)
+        return CharClass(Classes[c]);
+    return QChar(c).isSpace() ? Space : Word;
+}
+
+inline bool continuesWord(char16_t c) {
+    if (c < 0x80) {
+        const unsigned char k = Classes[c];
+        return k == Word || k == Digit || c == u'$';
+    }
+    return !QChar(c).isSpace();
+}
+
+} // namespace
+
+bool scanStatementShape(const QString& statement, StatementShape& shape) {
+    const qsizetype n = statement.size();
+    const char16_t* s = reinterpret_cast<const char16_t*>(statement.utf16());
+    const QStringView all(statement);
     shape.literals.clear();
-    shape.key.reserve(s.size());
-    const qsizetype n = s.size();
+    // the key is written in place: never longer than the text plus one space per glued word
+    shape.key.resize(2 * n + 1);
+    char16_t* out = reinterpret_cast<char16_t*>(shape.key.data());
+    char16_t* const keyStart = out;
+    auto copy = [&](qsizetype from, qsizetype to) {
+        std::copy(s + from, s + to, out);
+        out += to - from;
+    };
     // ORDER BY lists keep their literals in the text (a number there is a column position);
-    // schema statements keep all of them
-    std::vector<bool> orderBy{false};
+    // schema statements keep all of them. One bit per open parenthesis: inside an ORDER BY list
+    // at that depth.
+    quint64 orderBy = 0;
+    int depth = 0;
     bool keepAll = false;
     bool firstWord = true;
     bool lastWordWasOrder = false;
+    auto keep = [&] { return keepAll || (orderBy >> depth & 1) != 0; };
+    auto setOrderBy = [&](bool on) {
+        orderBy = on ? orderBy | (quint64(1) << depth) : orderBy & ~(quint64(1) << depth);
+    };
+    auto finish = [&](bool ok) {
+        shape.key.truncate(ok ? out - keyStart : 0);
+        return ok;
+    };
     qsizetype i = 0;
-    qsizetype copied = 0; // text before this offset is already in the key
-    auto keep = [&] { return keepAll || orderBy.back(); };
-    auto flushTo = [&](qsizetype offset) {
-        shape.key += QStringView(s).mid(copied, offset - copied);
-        copied = offset;
-    };
-    auto marker = [&](qsizetype start, qsizetype end, char16_t kind) {
-        flushTo(start);
-        shape.key += QChar(kind);
-        copied = end;
-    };
     while (i < n) {
-        const QChar c = s[i];
-        if (c == u'"' || c == u'\'') {
+        const char16_t c = s[i];
+        if (c == u' ') { // the most common character, kept out of the dispatch below
+            *out++ = c;
+            ++i;
+            continue;
+        }
+        switch (classOf(c)) {
+        case Space:
+            *out++ = c;
+            ++i;
+            continue;
+        case Plain:
+            break;
+        case Bad:
+            return finish(false); // keeps the markers unambiguous
+        case Quote: {
             const qsizetype start = i++;
+            qsizetype from = i;
             QString collapsed;
             bool closed = false, doubled = false;
-            qsizetype from = i;
             while (i < n) {
                 if (s[i] == c) {
                     if (i + 1 < n && s[i + 1] == c) {
-                        collapsed += QStringView(s).mid(from, i + 1 - from);
+                        collapsed += all.mid(from, i + 1 - from);
                         i += 2;
                         from = i;
                         doubled = true;
@@ -130,123 +183,139 @@ bool scanStatementShape(const QString& s, StatementShape& shape) {
                 ++i;
             }
             if (!closed)
-                return false;
-            ShapeLiteral lit;
-            if (doubled) {
-                collapsed += QStringView(s).mid(from, i - from);
-                lit.owned = std::move(collapsed);
-            } else {
-                lit.view = QStringView(s).mid(from, i - from);
-            }
+                return finish(false);
             ++i;
-            if (!keep()) {
-                marker(start, i, 0x1);
-                shape.literals.push_back(std::move(lit));
+            if (keep()) {
+                copy(start, i);
+            } else {
+                ShapeLiteral& lit = shape.literals.emplace_back();
+                if (doubled) {
+                    collapsed += all.mid(from, i - 1 - from);
+                    lit.owned = std::move(collapsed);
+                } else {
+                    lit.view = all.mid(from, i - 1 - from);
+                }
+                *out++ = 0x1;
             }
             lastWordWasOrder = false;
             continue;
         }
-        if (c == u'#') {
-            const qsizetype end = s.indexOf(u'#', i + 1);
+        case Hash: {
+            const qsizetype end = statement.indexOf(u'#', i + 1);
             if (end < 0)
-                return false;
-            auto stored = dateLiteral(QStringView(s).mid(i + 1, end - i - 1));
+                return finish(false);
+            auto stored = dateLiteral(all.mid(i + 1, end - i - 1));
             if (!stored)
-                return false;
-            if (!keep()) {
-                marker(i, end + 1, 0x2);
-                ShapeLiteral lit;
+                return finish(false);
+            if (keep()) {
+                copy(i, end + 1);
+            } else {
+                ShapeLiteral& lit = shape.literals.emplace_back();
                 lit.kind = ShapeLiteral::Kind::Date;
                 lit.owned = std::move(*stored);
-                shape.literals.push_back(std::move(lit));
+                *out++ = 0x2;
             }
             i = end + 1;
             lastWordWasOrder = false;
             continue;
         }
-        if (isDigit(c) || (c == u'.' && i + 1 < n && isDigit(s[i + 1]))) {
+        case Dot:
+            if (!(i + 1 < n && isDigit(QChar(s[i + 1])))) {
+                *out++ = c;
+                lastWordWasOrder = false;
+                ++i;
+                continue;
+            }
+            [[fallthrough]];
+        case Digit: {
             qsizetype j = i;
-            while (j < n && isDigit(s[j]))
-                ++j;
-            bool decimal = false;
-            if (j < n && s[j] == u'.' && j + 1 < n && isDigit(s[j + 1])) {
+            qint64 integer = 0;
+            for (; j < n && s[j] >= u'0' && s[j] <= u'9'; ++j)
+                if (j - i < 18)
+                    integer = integer * 10 + (s[j] - u'0');
+            bool decimal = j - i > 18;
+            if (j + 1 < n && s[j] == u'.' && isDigit(QChar(s[j + 1]))) {
                 decimal = true;
                 ++j;
-                while (j < n && isDigit(s[j]))
+                while (j < n && isDigit(QChar(s[j])))
                     ++j;
             }
             if (j + 1 < n && (s[j] == u'e' || s[j] == u'E')) {
                 qsizetype k = j + 1;
                 if (k < n && (s[k] == u'+' || s[k] == u'-'))
                     ++k;
-                if (k < n && isDigit(s[k])) {
+                if (k < n && isDigit(QChar(s[k]))) {
                     decimal = true;
                     j = k;
-                    while (j < n && isDigit(s[j]))
+                    while (j < n && isDigit(QChar(s[j])))
                         ++j;
                 }
             }
-            const QStringView text = QStringView(s).mid(i, j - i);
-            if (!keep()) {
-                marker(i, j, decimal ? 0x4 : 0x3);
-                ShapeLiteral lit;
-                lit.view = text;
-                if (!decimal && text.size() <= 18) {
-                    lit.kind = ShapeLiteral::Kind::Integer;
-                    for (QChar d : text)
-                        lit.integer = lit.integer * 10 + (d.unicode() - u'0');
-                } else {
+            if (keep()) {
+                copy(i, j);
+            } else {
+                ShapeLiteral& lit = shape.literals.emplace_back();
+                lit.view = all.mid(i, j - i);
+                if (decimal) {
                     lit.kind = ShapeLiteral::Kind::Real;
-                    lit.real = text.toDouble();
+                    lit.real = lit.view.toDouble();
+                } else {
+                    lit.kind = ShapeLiteral::Kind::Integer;
+                    lit.integer = integer;
                 }
-                shape.literals.push_back(std::move(lit));
+                *out++ = decimal ? 0x4 : 0x3;
             }
             // a word glued to the number ("5and") starts a new token
-            if (j < n && isWordStart(s[j])) {
-                flushTo(j);
-                shape.key += u' ';
-            }
+            if (j < n && classOf(s[j]) == Word)
+                *out++ = u' ';
             i = j;
             lastWordWasOrder = false;
             continue;
         }
-        if (isWordStart(c)) {
+        case Word: {
             qsizetype j = i + 1;
-            while (j < n && isWordChar(s[j]))
+            while (j < n && continuesWord(s[j]))
                 ++j;
-            const QStringView word = QStringView(s).mid(i, j - i);
+            const QStringView word = all.mid(i, j - i);
             if (firstWord) {
                 keepAll = isSchemaVerb(word);
                 firstWord = false;
             }
-            if (same(word, u"by") && lastWordWasOrder)
-                orderBy.back() = true;
-            else if (isClauseWord(word))
-                orderBy.back() = false;
-            lastWordWasOrder = same(word, u"order");
+            if (word.size() <= 6) {
+                if (same(word, u"by") && lastWordWasOrder)
+                    setOrderBy(true);
+                else if (isClauseWord(word))
+                    setOrderBy(false);
+                lastWordWasOrder = same(word, u"order");
+            } else {
+                lastWordWasOrder = false;
+            }
+            copy(i, j);
             i = j;
             continue;
         }
-        if (c == u'[' || c == u'`') {
-            const qsizetype end = s.indexOf(c == u'[' ? u']' : u'`', i + 1);
+        case Bracket: {
+            const qsizetype end = statement.indexOf(c == u'[' ? u']' : u'`', i + 1);
             if (end < 0)
-                return false;
+                return finish(false);
+            copy(i, end + 1);
             i = end + 1;
             lastWordWasOrder = false;
             continue;
         }
-        if (c == u'(') {
-            orderBy.push_back(false);
-        } else if (c == u')') {
-            if (orderBy.size() > 1)
-                orderBy.pop_back();
+        case Open:
+            if (++depth == 64)
+                return finish(false); // nested deeper than the pass follows
+            setOrderBy(false);
+            break;
+        case Close:
+            if (depth > 0)
+                --depth;
+            break;
         }
-        if (c < QChar(0x20) && !c.isSpace())
-            return false; // keeps the markers unambiguous
-        if (!c.isSpace())
-            lastWordWasOrder = false;
+        *out++ = c;
+        lastWordWasOrder = false;
         ++i;
     }
-    flushTo(n);
-    return true;
+    return finish(true);
 }

@@ -103,31 +103,35 @@ public:
 };
 
 void toUtf8(QStringView text, std::string& out) {
-    out.clear();
     const qsizetype n = text.size();
+    out.resize(size_t(3 * n)); // a UTF-16 unit never takes more than three bytes
+    char* o = out.data();
     const auto* p = reinterpret_cast<const char16_t*>(text.utf16());
     for (qsizetype i = 0; i < n; ++i) {
         char32_t c = p[i];
+        if (c < 0x80) {
+            *o++ = char(c);
+            continue;
+        }
         if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] < 0xE000)
-            c = 0x10000 + ((c - 0xD800) << 10) + (p[++i] - 0xDC00);
+            c = 0x10000 + ((c - 0xD800) << 10) + (p[++i] - 0xDC00); // two units, four bytes
         else if (c >= 0xD800 && c < 0xE000)
             c = 0xFFFD; // a lone surrogate
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
+        if (c < 0x800) {
+            *o++ = char(0xC0 | (c >> 6));
+            *o++ = char(0x80 | (c & 0x3F));
         } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
+            *o++ = char(0xE0 | (c >> 12));
+            *o++ = char(0x80 | ((c >> 6) & 0x3F));
+            *o++ = char(0x80 | (c & 0x3F));
         } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
+            *o++ = char(0xF0 | (c >> 18));
+            *o++ = char(0x80 | ((c >> 12) & 0x3F));
+            *o++ = char(0x80 | ((c >> 6) & 0x3F));
+            *o++ = char(0x80 | (c & 0x3F));
         }
     }
+    out.resize(size_t(o - out.data()));
 }
 
 const SqliteDialect& sqliteDialect() {
@@ -159,24 +163,24 @@ public:
     int parameterCount() const override { return sqlite3_bind_parameter_count(m_stmt); }
 
     void bind(int number, const Value& v) override {
-        int rc = SQLITE_OK;
         switch (v.kind()) {
         case Value::Kind::Null:
-            rc = sqlite3_bind_null(m_stmt, number);
-            break;
+            return check(sqlite3_bind_null(m_stmt, number));
         case Value::Kind::Integer:
         case Value::Kind::Bool:
-            rc = sqlite3_bind_int64(m_stmt, number, v.toInteger());
-            break;
+            return bindInteger(number, v.toInteger());
         case Value::Kind::Real:
-            rc = sqlite3_bind_double(m_stmt, number, v.toDouble());
-            break;
+            return bindReal(number, v.toDouble());
         case Value::Kind::Text:
         case Value::Kind::Date:
             return bindText(number, v.storedText()); // the text, or the stored date
         }
-        if (rc != SQLITE_OK)
-            raise(m_db, rc);
+    }
+    void bindInteger(int number, qint64 value) override {
+        check(sqlite3_bind_int64(m_stmt, number, value));
+    }
+    void bindReal(int number, double value) override {
+        check(sqlite3_bind_double(m_stmt, number, value));
     }
 
     void bindText(int number, QStringView text) override {
@@ -186,10 +190,7 @@ public:
             throw BackendError{QStringLiteral("нет параметра номер %1").arg(number), false};
         std::string& buf = m_buffers[size_t(number) - 1];
         toUtf8(text, buf);
-        const int rc =
-            sqlite3_bind_text(m_stmt, number, buf.data(), int(buf.size()), SQLITE_STATIC);
-        if (rc != SQLITE_OK)
-            raise(m_db, rc);
+        check(sqlite3_bind_text(m_stmt, number, buf.data(), int(buf.size()), SQLITE_STATIC));
     }
 
     bool returnsRows() const override { return !m_columns.isEmpty(); }
@@ -223,6 +224,11 @@ public:
     }
 
 private:
+    void check(int rc) const {
+        if (rc != SQLITE_OK)
+            raise(m_db, rc);
+    }
+
     sqlite3* m_db;
     sqlite3_stmt* m_stmt;
     QStringList m_columns;
@@ -233,7 +239,9 @@ private:
 } // namespace
 
 SqliteBackend::SqliteBackend(const QString& path, OpenMode mode) {
-    const int flags = SQLITE_OPEN_READWRITE | (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
+    // a connection belongs to one thread, so the engine's per-call locking is not needed
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX |
+                      (mode == OpenMode::Create ? SQLITE_OPEN_CREATE : 0);
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString reason = m_db ? errorOf(m_db) : QString::fromUtf8(sqlite3_errstr(rc));
