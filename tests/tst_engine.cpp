@@ -122,6 +122,8 @@ void TestEngine::select_data() {
     row("Mod", "select 7 Mod 3", {"1"});
     row("True and False", "select count(*) from T where FLAG = True", {"2"});
     row("ORDER BY column number", "select NAME, ID from T where ID in (1, 3) order by 2 desc", {"Петров|3", "Иванов|1"});
+    row("sub-select in FROM named by its table", "select * from (select T.ID, T.CODE from T where T.ID < 4) where t.id not in (select ID from T where ID = 2) order by 1", {"1|a1", "3|"});
+    row("ORDER BY a quoted column name", "select * from (select ID, AMOUNT AS 'Сумма' from T where ID in (1, 2, 7)) order by 'Сумма'", {"2|-68,25", "7|2", "1|136,5"});
     row("quote of a user inside a LIKE", "select count(*) from T where NAME like \"%\"\"%\"", {"0"});
 }
 
@@ -165,6 +167,9 @@ void TestEngine::columnNames() {
     QCOMPARE(r.columns, (QStringList{QStringLiteral("№"), QStringLiteral("Фамилия_абонента"),
                                      QStringLiteral("CODE"), QStringLiteral("Expr1000"),
                                      QStringLiteral("Expr1001")}));
+    // a quoted text after AS names the column with its quotes
+    QCOMPARE(m_db->db().query(QStringLiteral("select ID AS 'ХВС' from T")).columns,
+             QStringList{QStringLiteral("'ХВС'")});
 }
 
 void TestEngine::textForms() {

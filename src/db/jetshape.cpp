@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -138,6 +139,7 @@ bool scanStatementShape(const QString& statement, StatementShape& shape) {
     bool keepAll = false;
     bool firstWord = true;
     bool lastWordWasOrder = false;
+    bool lastWordWasAs = false; // a quoted text after AS names a column and stays in the key
     auto keep = [&] { return keepAll || (orderBy >> depth & 1) != 0; };
     auto setOrderBy = [&](bool on) {
         orderBy = on ? orderBy | (quint64(1) << depth) : orderBy & ~(quint64(1) << depth);
@@ -149,13 +151,16 @@ bool scanStatementShape(const QString& statement, StatementShape& shape) {
     qsizetype i = 0;
     while (i < n) {
         const char16_t c = s[i];
-        if (c == u' ') { // the most common character, kept out of the dispatch below
+        const bool afterAs = std::exchange(lastWordWasAs, false);
+        if (c == u' ') {
+            lastWordWasAs = afterAs; // the most common character, kept out of the dispatch below
             *out++ = c;
             ++i;
             continue;
         }
         switch (classOf(c)) {
         case Space:
+            lastWordWasAs = afterAs;
             *out++ = c;
             ++i;
             continue;
@@ -185,7 +190,7 @@ bool scanStatementShape(const QString& statement, StatementShape& shape) {
             if (!closed)
                 return finish(false);
             ++i;
-            if (keep()) {
+            if (keep() || afterAs) {
                 copy(start, i);
             } else {
                 ShapeLiteral& lit = shape.literals.emplace_back();
@@ -287,6 +292,7 @@ bool scanStatementShape(const QString& statement, StatementShape& shape) {
                 else if (isClauseWord(word))
                     setOrderBy(false);
                 lastWordWasOrder = same(word, u"order");
+                lastWordWasAs = same(word, u"as");
             } else {
                 lastWordWasOrder = false;
             }

@@ -44,7 +44,8 @@ class Emitter {
 public:
     Emitter(const SqlDialect& d, Catalog& c, const QString& stmt, const std::vector<JetToken>& t,
             const std::vector<int>& lifted)
-        : dialect(d), catalog(c), statement(stmt), toks(t), lift(lifted), skip(t.size(), false) {}
+        : dialect(d), catalog(c), statement(stmt), toks(t), lift(lifted), skip(t.size(), false),
+          schema(isSchemaVerb(statementVerb(t))) {}
 
     const SqlDialect& dialect;
     Catalog& catalog;
@@ -52,6 +53,7 @@ public:
     const std::vector<JetToken>& toks;
     const std::vector<int>& lift;
     std::vector<bool> skip;
+    const bool schema; // schema statements keep their literals as they stand
     std::vector<ParamSlot> params;
     QSet<int> paramsEmitted;
 
@@ -103,6 +105,10 @@ public:
         const bool lifted = lift[i] >= 0;
         switch (t.kind) {
         case K::String: {
+            // a quoted text that stays in the text outside a schema statement names a column:
+            // "AS 'ХВС'" names it with its quotes, as Jet does, and "ORDER BY 'ХВС'" sorts by it
+            if (!lifted && !schema)
+                return dialect.quoteName(u'\'' + t.text + u'\'');
             const QString v = lifted ? param(i) : SqlText::singleQuoted(t.text);
             return v + dialect.textCompareSuffix();
         }
@@ -170,12 +176,57 @@ public:
             if (toks[i].isSymbol(u"(")) {
                 const int close = matchParen(i, e);
                 join(out, u'(' + range(i + 1, close) + u')');
+                const QString alias = derivedTableAlias(i, close);
+                if (!alias.isEmpty())
+                    join(out, QStringLiteral("AS ") + dialect.quoteName(alias));
                 i = close;
                 continue;
             }
             join(out, token(i, e));
         }
         return out;
+    }
+
+    // Jet lets a statement name the columns of a sub-select in FROM that has no alias of its own
+    // by the table they came from ("select * from (select Client.IDC …) where client.idc …").
+    // Such a sub-select gets that name as its alias when the statement uses exactly one
+    // qualifier that names nothing else at its level.
+    QString derivedTableAlias(int open, int close) const {
+        const int n = size();
+        if (open == 0 || open + 1 >= close || !toks[open + 1].isWord(u"select"))
+            return {};
+        const JetToken& before = toks[open - 1];
+        if (!before.isWord(u"from") && !before.isWord(u"join") && !before.isSymbol(u","))
+            return {};
+        if (close + 1 < n && (toks[close + 1].isWord(u"as") || toks[close + 1].kind == K::BracketName ||
+                              (toks[close + 1].kind == K::Word && !isClauseWord(toks[close + 1]) &&
+                               !chainBoundaryWords().contains(toks[close + 1].text.toLower()))))
+            return {}; // it has an alias
+        QSet<QString> qualifiers, names;
+        int depth = 0;
+        for (int i = close + 1; i < n && depth >= 0; ++i) {
+            const JetToken& t = toks[i];
+            if (t.isSymbol(u"(")) {
+                ++depth;
+            } else if (t.isSymbol(u")")) {
+                --depth;
+            } else if (depth == 0 && (t.kind == K::Word || t.kind == K::BracketName)) {
+                if (i + 2 < n && toks[i + 1].isSymbol(u".") &&
+                    (toks[i + 2].kind == K::Word || toks[i + 2].kind == K::BracketName)) {
+                    qualifiers.insert(t.text.toLower());
+                    i += 2;
+                } else {
+                    names.insert(t.text.toLower());
+                }
+            }
+        }
+        if (qualifiers.size() != 1 || names.contains(*qualifiers.begin()))
+            return {};
+        for (int i = close + 1; i < n; ++i)
+            if ((toks[i].kind == K::Word || toks[i].kind == K::BracketName) &&
+                toks[i].text.toLower() == *qualifiers.begin())
+                return toks[i].text;
+        return {};
     }
 
     bool isChainBoundary(int i, int e) const {
@@ -497,7 +548,9 @@ std::vector<int> liftedLiterals(const std::vector<JetToken>& tokens) {
             stack.back() = true;
         else if (isClauseWord(t))
             stack.back() = false;
-        if (t.isLiteral() && !stack.back())
+        // a text after AS is the column's name, not a value
+        const bool alias = t.kind == K::String && i > 0 && tokens[i - 1].isWord(u"as");
+        if (t.isLiteral() && !stack.back() && !alias)
             lifted[i] = next++;
     }
     return lifted;
