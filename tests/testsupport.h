@@ -21,6 +21,10 @@ struct TempDatabase {
     Connection& db() { return app.db(); }
     // The first column of every row as text, "|"-joined per row when there are more columns.
     QStringList rows(const QString& sql);
+    // A small office: two regions, a city and a settlement with streets, two areas and four
+    // subscribers (101 and 102 in the settlement, 102 excluded; 103 in the city with a quote in
+    // its name; 104 without a street, so no selection lists it), and a balance of 101.
+    void addSmallOffice();
     QString scalar(const QString& sql);
 };
 
@@ -35,3 +39,7 @@ public:
     void notify(const QString& text) override { notices << text; }
     void error(const QString& text) override { errors << text; }
 };
+
+#include "documents/selection.h"
+Q_DECLARE_METATYPE(SelectionCriteria)
+Q_DECLARE_METATYPE(AddressIds)

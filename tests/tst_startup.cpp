@@ -1,4 +1,5 @@
 #include "app/config.h"
+#include "app/login.h"
 #include "app/startup.h"
 #include "common/cp1251.h"
 #include "db/schema.h"
@@ -22,6 +23,9 @@ private slots:
     void damagedDatabaseShowsTheError();
     void missingNameRowLeavesTheDash();
     void missingServiceTableStopsStartup();
+    void login_data();
+    void login();
+    void rightsLevels();
 
 private:
     QTemporaryDir m_dir;
@@ -198,6 +202,52 @@ void TestStartup::missingServiceTableStopsStartup() {
     QVERIFY2(p.errors[0].contains(QStringLiteral("Service")), qPrintable(p.errors[0]));
     QCOMPARE(app.state.ProgramTitle, QStringLiteral("запасной"));
     QVERIFY(!app.connection->tableNames().contains(QStringLiteral("Nachisl1"))); // no Sozdanie
+}
+
+
+void TestStartup::login_data() {
+    QTest::addColumn<QStringList>("users"); // IDUSR|NAME|PASS|PRAV
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("level");
+    const QStringList two = {QStringLiteral("5|Анна|ac|1"), QStringLiteral("7|Борис|ac|2"),
+                             QStringLiteral("8|Вера|Ac|3")};
+    QTest::newRow("first of two with one password") << two << QStringLiteral("ac") << 5 << 1;
+    QTest::newRow("case counts") << two << QStringLiteral("Ac") << 8 << 3;
+    QTest::newRow("wrong password") << two << QStringLiteral("a") << 0 << 0;
+    QTest::newRow("empty password matches no row") << two << QString() << 0 << 0;
+    QTest::newRow("empty Users: anybody, as an operator") << QStringList{} << QStringLiteral("x")
+                                                         << int(Login::NoUsersId) << 0;
+}
+
+void TestStartup::login() {
+    QFETCH(QStringList, users);
+    QFETCH(QString, typed);
+    QFETCH(int, id);
+    QFETCH(int, level);
+    TempDatabase t(false);
+    for (const QString& u : users) {
+        const QStringList f = u.split(u'|');
+        t.db().execute(QStringLiteral("insert into Users (IDUSR, NAME, PASS, PRAV) values (%1, \"%2\", \"%3\", %4)")
+                           .arg(f[0], f[1], f[2], f[3]));
+    }
+    const ResultSet rows = t.db().query(QStringLiteral("select * from Users"));
+    const Login::User user = Login::findUser(rows, typed);
+    QCOMPARE(user.id, id);
+    QCOMPARE(Login::rightsLevel(rows, user.id), level);
+}
+
+void TestStartup::rightsLevels() {
+    using C = Login::Command;
+    const auto has = [](int level, C c) {
+        const auto d = Login::disabledCommands(level);
+        return std::find(d.begin(), d.end(), c) != d.end();
+    };
+    QVERIFY(has(0, C::AddClient) && has(0, C::MassProcessing));
+    QVERIFY(!has(1, C::AddClient) && has(1, C::DeleteClient) && has(1, C::MonthTransition));
+    QCOMPARE(Login::disabledCommands(2), std::vector<C>{C::Settings});
+    QVERIFY(Login::disabledCommands(3).empty());
+    QVERIFY(Login::disabledCommands(7).empty());
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -1,0 +1,166 @@
+#include "documents/selection.h"
+
+#include "db/sqltext.h"
+
+#include <QStringList>
+
+namespace {
+
+const QString PlainHead = QStringLiteral(
+    "SELECT Client.LS as Лицевой_счет, Client.FIO as Фамилия_Имя_Отчество, NasPunkt.NAME as "
+    "Нас_пункт, Street.NAME as Улица, Client.DOM as Дом, Client.KORP as Корпус, Client.KVART as "
+    "Квартира");
+const QString ChargeColumns = QStringLiteral(", KOL, OB_PL, ZH_PL");
+
+QString condition(const char* column, const QString& op, const QString& value) {
+    return QStringLiteral("((Client.") + QLatin1String(column) + u')' + op + value + u')';
+}
+
+} // namespace
+
+SelectionStatement buildSelection(const SelectionCriteria& c, bool plainMode,
+                                  const std::vector<TVidUslugi>& services) {
+    QString columns, opening, joins;
+    for (const TVidUslugi& s : services) {
+        const QString n = QString::number(s.IDUSL);
+        if (plainMode) {
+            columns += QStringLiteral(", [Dolg") + n + QStringLiteral("].[SUMMA] AS ") +
+                       SqlText::singleQuoted(s.KRATKO);
+            opening += u'(';
+            joins += QStringLiteral(") LEFT JOIN Dolg") + n + QStringLiteral(" ON Client.IDC=Dolg") +
+                     n + QStringLiteral(".CLIENT");
+        } else {
+            columns += QStringLiteral(", [Dolg") + n + QStringLiteral("].[SUMMA] AS Dolg") + n +
+                       QStringLiteral(", [Tarif") + n + QStringLiteral("].[TARIF] AS Tarif") + n;
+            opening += QStringLiteral("((");
+            joins += QStringLiteral(") LEFT JOIN Dolg") + n + QStringLiteral(" ON Client.IDC=Dolg") +
+                     n + QStringLiteral(".CLIENT") + QStringLiteral(") LEFT JOIN Tarif") + n +
+                     QStringLiteral(" ON Client.IDC=Tarif") + n + QStringLiteral(".CLIENT");
+        }
+    }
+    const QString head = plainMode ? PlainHead : PlainHead + ChargeColumns;
+    const QString cityHead = QString(head).replace(QStringLiteral("NasPunkt.NAME as Нас_пункт"),
+                                                   QStringLiteral("Gorod.NAME as Город"));
+    const QString cityForm =
+        cityHead + columns + QStringLiteral(", Client.IDC, Client.TIPZ ") + QStringLiteral("FROM ") +
+        opening +
+        QStringLiteral("(Street INNER JOIN Client ON Street.ID = Client.ST) INNER JOIN Gorod ON "
+                       "Client.GD = Gorod.ID ") +
+        joins;
+
+    SelectionStatement out;
+    out.ListSql = head + columns + QStringLiteral(" , Client.IDC, Client.TIPZ ") +
+                  QStringLiteral("FROM ") + opening +
+                  QStringLiteral(" Street INNER JOIN (Rajon INNER JOIN (NasPunkt INNER JOIN Client "
+                                 "ON NasPunkt.ID = Client.NP) ON Rajon.ID = Client.RN) ON "
+                                 "Street.ID = Client.ST ") +
+                  joins + u' ';
+
+    QStringList conditions;
+    const QString eq = QStringLiteral("= ");
+    if (!c.account.isEmpty())
+        conditions << condition("LS", eq, SqlText::quoted(c.account));
+    if (!c.name.isEmpty())
+        conditions << condition("FIO", QStringLiteral(" like  "),
+                                SqlText::quoted(u'%' + c.name + u'%'));
+    if (!c.house.isEmpty()) {
+        const qsizetype hyphen = c.house.indexOf(u'-');
+        if (hyphen >= 0)
+            conditions << condition("DOM", QStringLiteral(" BETWEEN "),
+                                    SqlText::quoted(c.house.left(hyphen)) + QStringLiteral(" and ") +
+                                        SqlText::quoted(c.house.mid(hyphen + 1)));
+        else
+            conditions << condition("DOM", eq, SqlText::quoted(c.house));
+    }
+    if (!c.building.isEmpty())
+        conditions << condition("KORP", eq, SqlText::quoted(c.building));
+    if (!c.apartment.isEmpty() && !c.hasApartment)
+        conditions << condition("KVART", eq, SqlText::quoted(c.apartment));
+    if (c.hasApartment)
+        conditions << QStringLiteral("((Client.KVART)>\"\")");
+    auto idCondition = [&](const char* column, const std::optional<int>& id) {
+        if (id)
+            conditions << condition(column, eq, QString::number(*id));
+    };
+    idCondition("RG", c.region);
+    if (c.city) {
+        idCondition("GD", c.city);
+        out.ListSql = cityForm + u' ';
+    }
+    idCondition("RN", c.district);
+    idCondition("NP", c.settlement);
+    idCondition("ST", c.street);
+    idCondition("UCH", c.area);
+
+    if (!conditions.isEmpty())
+        out.SelectionFilter =
+            QStringLiteral("WHERE (") + conditions.join(QStringLiteral(" and ")) + u')';
+    out.ListSql += out.SelectionFilter;
+    if (conditions.isEmpty())
+        out.ListSql += QStringLiteral(" union ") + cityForm;
+    return out;
+}
+
+namespace SelectionSql {
+
+QString sorted(const QString& listSql, const QString& column) {
+    return QStringLiteral("select * from (") + listSql + QStringLiteral(") order by ") + column;
+}
+QString iteration(const QString& filter) { return QStringLiteral("select * from Client ") + filter; }
+QString count(const QString& filter) {
+    return QStringLiteral("select Count(*) from Client ") + filter;
+}
+QString residents(const QString& filter) {
+    return QStringLiteral("select SUM(KOL) from Client ") + filter;
+}
+QString added(const QString& gridSql, const QString& listSql) {
+    return gridSql + QStringLiteral("\n union all ") + listSql;
+}
+QString removed(const QString& gridSql, const QString& filter) {
+    return QStringLiteral("select * from (") + gridSql + u')' +
+           QStringLiteral(" where client.idc not in (select idc from Client ") + filter +
+           u')';
+}
+
+} // namespace SelectionSql
+
+int& AddressIds::of(AddressLevel level) {
+    switch (level) {
+    case AddressLevel::Region:
+        return region;
+    case AddressLevel::City:
+        return city;
+    case AddressLevel::District:
+        return district;
+    case AddressLevel::Settlement:
+        return settlement;
+    case AddressLevel::Street:
+        return street;
+    case AddressLevel::Area:
+        break;
+    }
+    return area;
+}
+
+QString addressListSql(AddressLevel level, const AddressIds& ids) {
+    const auto n = [](int id) { return QString::number(id); };
+    switch (level) {
+    case AddressLevel::Region:
+        return QStringLiteral("select * from Region ");
+    case AddressLevel::Area:
+        return QStringLiteral("select * from Uchastok ");
+    case AddressLevel::City:
+        return QStringLiteral("select * from Gorod where RG = ") + n(ids.region);
+    case AddressLevel::District:
+        return QStringLiteral("select * from Rajon where RG = ") + n(ids.region) +
+               QStringLiteral("and GD = ") + n(ids.city > 0 ? ids.city : 0);
+    case AddressLevel::Settlement:
+        return QStringLiteral("select * from NasPunkt where RN = ") + n(ids.district);
+    case AddressLevel::Street:
+        return QStringLiteral("select * from Street ") +
+               (ids.city > 0 ? QStringLiteral("where GD = ") + n(ids.city)
+                             : QStringLiteral("where NP = ") + n(ids.settlement)) +
+               QStringLiteral(" order by NAME");
+    }
+    return {};
+}

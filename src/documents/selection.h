@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/programstate.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+// The criteria of the subscriber selection as the operator filled them. A text criterion counts
+// when it is not empty, a list criterion when an item is chosen (its row id).
+struct SelectionCriteria {
+    QString account;
+    QString name;      // a part of the name
+    QString house;     // a hyphen makes a range of texts
+    QString building;
+    QString apartment; // ignored while hasApartment is set
+    bool hasApartment = false;
+    std::optional<int> region, city, district, settlement, street, area;
+};
+
+// The captions that name the selection window's modes.
+namespace SelectionCaption {
+inline const QString Plain = QStringLiteral("Отбор абонентов");
+inline const QString PaymentRegister = QStringLiteral("Отбор абонентов для реестра оплат");
+inline const QString ChargeRegister = QStringLiteral("Отбор абонентов для реестра начислений");
+inline const QString Debtors = QStringLiteral("Отбор списка должников");
+inline const QString Beneficiaries = QStringLiteral("Отбор списка льготников");
+inline const QString Document = QStringLiteral("Документ");
+} // namespace SelectionCaption
+
+struct SelectionStatement {
+    QString ListSql;         // the whole statement
+    QString SelectionFilter; // "WHERE (…)", empty without criteria
+};
+
+// Builds the selection statement. plainMode is the "Отбор абонентов" mode: balance columns named
+// by the services' short names; every other mode lists the charge's columns, balances and
+// tariffs. Every text the operator typed goes in quoted.
+SelectionStatement buildSelection(const SelectionCriteria& criteria, bool plainMode,
+                                  const std::vector<TVidUslugi>& services);
+
+// The statements built on a selection.
+namespace SelectionSql {
+// The main list sorted by one of its columns (the list's statement wrapped once more).
+QString sorted(const QString& listSql, const QString& column);
+// Every column of the selected subscribers.
+QString iteration(const QString& filter);
+QString count(const QString& filter);
+QString residents(const QString& filter);
+// The document grid: a second selection added to it, or the selection removed from it.
+QString added(const QString& gridSql, const QString& listSql);
+QString removed(const QString& gridSql, const QString& filter);
+} // namespace SelectionSql
+
+// The six address lists of the criteria panel, each filled from its table under the current ids
+// of the levels above it.
+enum class AddressLevel { Region, City, District, Settlement, Street, Area };
+
+struct AddressIds {
+    int region = 0, city = 0, district = 0, settlement = 0, street = 0, area = 0;
+    int& of(AddressLevel level);
+    int of(AddressLevel level) const { return const_cast<AddressIds*>(this)->of(level); }
+};
+
+QString addressListSql(AddressLevel level, const AddressIds& ids);

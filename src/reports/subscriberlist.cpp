@@ -1,0 +1,16 @@
+#include "reports/subscriberlist.h"
+
+void fillSubscriberList(ReportTable& table, const ResultSet& list) {
+    table.title = ReportTitle::List;
+    table.clear();
+    const int columns = int(list.columns.size());
+    table.setSize(list.rowCount + 1, columns + 1);
+    table.setText(0, 0, QStringLiteral("№ п/п"));
+    for (int c = 0; c < columns; ++c)
+        table.setText(c + 1, 0, list.columns[c]);
+    for (int r = 0; r < list.rowCount; ++r) {
+        table.setText(0, r + 1, QString::number(r + 1));
+        for (int c = 0; c < columns; ++c)
+            table.setText(c + 1, r + 1, list.at(r, c).toText());
+    }
+}
