@@ -1,6 +1,7 @@
 # Shared by ./run and ./test: install what the build needs, then configure and build.
-# Debian packages the build and the tests need (the windows add Widgets and Print Support).
-TERVALA_PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev libgl-dev libsqlite3-dev sqlite3)
+# Debian packages the build and the tests need (Qt Widgets and Print Support come with qt6-base-dev;
+# the platform plugins and a font let the windows show).
+TERVALA_PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-qpa-plugins libgl-dev libsqlite3-dev sqlite3 fonts-dejavu-core)
 
 ensure_packages() {
     local missing=()

@@ -1,0 +1,438 @@
+#include "ui/documents/documentwindow.h"
+
+#include "db/dberror.h"
+#include "db/query.h"
+#include "ui/common/resultsetmodel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr AddressLevel Levels[] = {AddressLevel::Region,     AddressLevel::City,
+                                   AddressLevel::District,   AddressLevel::Settlement,
+                                   AddressLevel::Street,     AddressLevel::Area};
+
+const char* levelName(AddressLevel level) {
+    switch (level) {
+    case AddressLevel::Region:
+        return "Region";
+    case AddressLevel::City:
+        return "City";
+    case AddressLevel::District:
+        return "District";
+    case AddressLevel::Settlement:
+        return "Settlement";
+    case AddressLevel::Street:
+        return "Street";
+    case AddressLevel::Area:
+        break;
+    }
+    return "Area";
+}
+
+QLineEdit* edit(const char* name) {
+    auto* e = new QLineEdit;
+    e->setObjectName(QLatin1String(name));
+    return e;
+}
+
+QLabel* label(const QString& text) {
+    auto* l = new QLabel(text);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return l;
+}
+
+} // namespace
+
+DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_app(app), m_prompter(prompter),
+      m_account(edit("AccountEdit")), m_name(edit("NameEdit")), m_house(edit("HouseEdit")),
+      m_building(edit("BuildingEdit")), m_apartment(edit("ApartmentEdit")),
+      m_hasApartment(new QCheckBox), m_remember(new QCheckBox(QStringLiteral("Запомнить выбор полей"))),
+      m_selectButton(new QPushButton(QStringLiteral("Выбрать абонентов (F3)"))),
+      m_areaStrip(new QWidget), m_headerStrip(new QWidget),
+      m_criteriaPanel(new QGroupBox(QStringLiteral(
+          "Выборка абонентов по критериям (если все поля оставить пустыми будут выбраны все "
+          "абоненты из базы): "))),
+      m_grid(new QTableView), m_gridModel(new ResultSetModel(this)),
+      m_selectionMenu(new QMenu(this)) {
+    setObjectName(QStringLiteral("TForm4"));
+    for (AddressLevel level : Levels) {
+        AddressBox& b = box(level);
+        b.box = new QComboBox;
+        b.box->setObjectName(QLatin1String(levelName(level)) + QStringLiteral("Box"));
+        b.box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        b.box->setMinimumContentsLength(8);
+        b.clear = new QToolButton;
+        b.clear->setText(QStringLiteral("✕"));
+        b.clear->setObjectName(QLatin1String(levelName(level)) + QStringLiteral("Clear"));
+        b.clear->setToolTip(QStringLiteral("Очистить"));
+        b.clear->setAutoRaise(true);
+        connect(b.box, &QComboBox::activated, this, [this, level](int i) { chosen(level, i); });
+        connect(b.clear, &QToolButton::clicked, this, [this, level] { cleared(level); });
+    }
+    m_hasApartment->setObjectName(QStringLiteral("HasApartmentBox"));
+    m_hasApartment->setToolTip(QStringLiteral("Только абоненты с квартирой"));
+    m_remember->setObjectName(QStringLiteral("RememberBox"));
+    m_remember->setChecked(true);
+    m_selectButton->setObjectName(QStringLiteral("SelectButton"));
+    m_selectButton->setAutoDefault(false);
+    connect(m_selectButton, &QPushButton::clicked, this, &DocumentWindow::select);
+    connect(m_hasApartment, &QCheckBox::toggled, m_apartment, &QLineEdit::setDisabled);
+    auto* f3 = new QShortcut(QKeySequence(Qt::Key_F3), this);
+    f3->setContext(Qt::WindowShortcut);
+    connect(f3, &QShortcut::activated, this, &DocumentWindow::select);
+
+    // the area strip
+    m_areaStrip->setObjectName(QStringLiteral("AreaStrip"));
+    auto* area = new QHBoxLayout(m_areaStrip);
+    area->setContentsMargins(0, 0, 0, 0);
+    area->addWidget(new QLabel(QStringLiteral("Участок (ФИО контролера)")));
+    area->addWidget(box(AddressLevel::Area).box, 1);
+    area->addWidget(box(AddressLevel::Area).clear);
+
+    m_headerStrip->setObjectName(QStringLiteral("HeaderStrip"));
+    m_headerStrip->hide();
+
+    m_criteriaPanel->setObjectName(QStringLiteral("CriteriaPanel"));
+    buildCriteriaPanel(m_criteriaPanel);
+
+    m_grid->setObjectName(QStringLiteral("SelectionGrid"));
+    m_grid->setModel(m_gridModel);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->verticalHeader()->setDefaultSectionSize(18);
+    m_grid->hide();
+    m_gridModel->setRowColour([this](const ResultSet& rows, int row) {
+        const int tipz = int(rows.columns.size()) - 1;
+        if (m_app.state.ColourExcluded == 1 && tipz >= 0 &&
+            rows.at(row, tipz).toText() == u"isk")
+            return QColor(170, 170, 238);
+        return QColor();
+    });
+
+    QAction* fresh = m_selectionMenu->addAction(QStringLiteral("Новая выборка"), this, [this] {
+        setGridSql(m_selection.ListSql);
+    });
+    fresh->setObjectName(QStringLiteral("NewSelection"));
+    QAction* add = m_selectionMenu->addAction(QStringLiteral("Добавлять"), this, [this] {
+        setGridSql(SelectionSql::added(m_gridSql, m_selection.ListSql));
+    });
+    add->setObjectName(QStringLiteral("AddToSelection"));
+    m_selectionMenu->addSeparator();
+    QAction* remove = m_selectionMenu->addAction(QStringLiteral("Удалить из выборки"), this, [this] {
+        setGridSql(SelectionSql::removed(m_gridSql, m_selection.SelectionFilter));
+    });
+    remove->setObjectName(QStringLiteral("RemoveFromSelection"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(2);
+    layout->addWidget(m_headerStrip);
+    layout->addWidget(m_areaStrip);
+    layout->addWidget(m_criteriaPanel);
+    layout->addWidget(m_grid, 1);
+    layout->addStretch(0); // takes the height while the grid is hidden
+
+    // on creation: every list filled with no current ids
+    for (AddressLevel level : Levels)
+        fillList(level);
+}
+
+void DocumentWindow::buildCriteriaPanel(QWidget* panel) {
+    auto* g = new QGridLayout(panel);
+    g->setContentsMargins(4, 0, 4, 2);
+    g->setHorizontalSpacing(4);
+    g->setVerticalSpacing(2);
+    auto addList = [&](int row, int col, const QString& caption, AddressLevel level) {
+        g->addWidget(label(caption), row, col);
+        g->addWidget(box(level).box, row, col + 1);
+        g->addWidget(box(level).clear, row, col + 2);
+    };
+    g->addWidget(label(QStringLiteral("Лицевой счет")), 0, 0);
+    g->addWidget(m_account, 0, 1, 1, 2);
+    g->addWidget(label(QStringLiteral("ФИО")), 0, 3);
+    g->addWidget(m_name, 0, 4, 1, 2);
+    addList(1, 0, QStringLiteral("Регион "), AddressLevel::Region);
+    addList(1, 3, QStringLiteral("Город"), AddressLevel::City);
+    addList(2, 0, QStringLiteral("Район"), AddressLevel::District);
+    addList(2, 3, QStringLiteral("Нас. пункт"), AddressLevel::Settlement);
+    addList(3, 0, QStringLiteral("Улица"), AddressLevel::Street);
+
+    auto* house = new QHBoxLayout;
+    house->setSpacing(4);
+    house->addWidget(label(QStringLiteral("Дом")));
+    house->addWidget(m_house);
+    house->addWidget(label(QStringLiteral("Корп")));
+    house->addWidget(m_building);
+    house->addWidget(label(QStringLiteral("Квартира")));
+    house->addWidget(m_apartment);
+    house->addWidget(m_hasApartment);
+    for (QLineEdit* e : {m_house, m_building, m_apartment})
+        e->setMaximumWidth(48);
+    g->addLayout(house, 3, 3, 1, 3);
+
+    auto* commands = new QHBoxLayout;
+    auto* clearAllButton = new QPushButton(QStringLiteral("Очистить все поля"));
+    clearAllButton->setObjectName(QStringLiteral("ClearAllButton"));
+    clearAllButton->setAutoDefault(false);
+    connect(clearAllButton, &QPushButton::clicked, this, &DocumentWindow::clearAll);
+    commands->addWidget(m_remember);
+    commands->addStretch();
+    commands->addWidget(clearAllButton);
+    commands->addWidget(m_selectButton);
+    g->addLayout(commands, 4, 0, 1, 6);
+    g->setColumnStretch(1, 1);
+    g->setColumnStretch(4, 1);
+
+    // Enter moves the focus along the form; Left in the apartment box goes back to the house
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             m_account, m_name, box(AddressLevel::Region).box, box(AddressLevel::City).box,
+             box(AddressLevel::District).box, box(AddressLevel::Settlement).box,
+             box(AddressLevel::Street).box, m_house, m_building, m_apartment})
+        w->installEventFilter(this);
+}
+
+bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == m_apartment && key == Qt::Key_Left) {
+        m_house->setFocus();
+        return true;
+    }
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return QWidget::eventFilter(watched, event);
+    QWidget* next = nullptr;
+    if (watched == m_account)
+        next = m_name;
+    else if (watched == m_name)
+        next = box(AddressLevel::Region).box;
+    else if (watched == box(AddressLevel::Region).box || watched == box(AddressLevel::City).box)
+        next = box(AddressLevel::District).box;
+    else if (watched == box(AddressLevel::District).box)
+        next = box(AddressLevel::Settlement).box;
+    else if (watched == box(AddressLevel::Settlement).box)
+        next = box(AddressLevel::Street).box;
+    else if (watched == box(AddressLevel::Street).box)
+        next = m_house;
+    else if (watched == m_house || watched == m_building)
+        next = m_apartment;
+    else if (watched == m_apartment)
+        next = m_selectButton;
+    if (!next)
+        return QWidget::eventFilter(watched, event);
+    next->setFocus();
+    return true;
+}
+
+void DocumentWindow::fillList(AddressLevel level) {
+    AddressBox& b = box(level);
+    b.box->clear();
+    b.ids.clear();
+    if (!m_app.connected())
+        return;
+    int current = -1;
+    try {
+        Query q(m_app.db());
+        q.open(addressListSql(level, m_ids));
+        for (q.first(); !q.eof(); q.next()) {
+            const int id = int(q.integer(QStringLiteral("ID")));
+            if (id == m_ids.of(level) && current < 0)
+                current = int(b.ids.size());
+            b.ids.push_back(id);
+            b.box->addItem(q.text(QStringLiteral("NAME")));
+        }
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+    }
+    b.box->setCurrentIndex(current);
+}
+
+void DocumentWindow::chosen(AddressLevel level, int index) {
+    AddressBox& b = box(level);
+    if (index < 0 || size_t(index) >= b.ids.size())
+        return;
+    m_ids.of(level) = b.ids[size_t(index)];
+    using L = AddressLevel;
+    switch (level) {
+    case L::Region:
+        for (L l : {L::Region, L::City, L::District, L::Settlement, L::Street})
+            fillList(l);
+        break;
+    case L::City:
+        m_ids.settlement = 0;
+        for (L l : {L::City, L::District, L::Settlement, L::Street})
+            fillList(l);
+        break;
+    case L::District:
+        for (L l : {L::District, L::Settlement, L::Street})
+            fillList(l);
+        break;
+    case L::Settlement:
+        for (L l : {L::Settlement, L::Street})
+            fillList(l);
+        break;
+    case L::Street:
+    case L::Area:
+        break;
+    }
+}
+
+void DocumentWindow::cleared(AddressLevel level) {
+    m_ids.of(level) = 0;
+    using L = AddressLevel;
+    static const std::vector<L> refills[] = {
+        {L::Region, L::City, L::District, L::Settlement, L::Street},
+        {L::City, L::District, L::Settlement, L::Street},
+        {L::District, L::Settlement, L::Street},
+        {L::Settlement, L::Street},
+        {L::Street},
+        {L::Area}};
+    for (L l : refills[size_t(level)])
+        fillList(l);
+}
+
+void DocumentWindow::clearAll() {
+    for (QLineEdit* e : {m_house, m_building, m_apartment, m_name, m_account})
+        e->clear();
+    const int area = m_ids.area;
+    m_ids = {};
+    m_ids.area = area;
+    for (AddressLevel l : {AddressLevel::Region, AddressLevel::City, AddressLevel::District,
+                           AddressLevel::Settlement, AddressLevel::Street})
+        fillList(l);
+}
+
+void DocumentWindow::showEvent(QShowEvent* event) {
+    m_account->clear();
+    m_name->clear();
+    if (!m_remember->isChecked()) {
+        m_house->clear();
+        m_building->clear();
+        m_apartment->clear();
+        m_hasApartment->setChecked(false);
+        m_ids = {};
+        for (AddressLevel level : Levels)
+            fillList(level);
+    }
+    m_account->setFocus();
+    QWidget::showEvent(event);
+}
+
+void DocumentWindow::openPlainSelection() {
+    m_headerStrip->hide();
+    m_areaStrip->show();
+    m_grid->hide();
+    setWindowTitle(SelectionCaption::Plain);
+    resize(588, 242);
+    placeOverParent();
+    show();
+    raise();
+    activateWindow();
+}
+
+void DocumentWindow::openDocumentMode() {
+    m_headerStrip->show();
+    m_areaStrip->show();
+    m_grid->show();
+    setWindowTitle(SelectionCaption::Document);
+    resize(width() < 588 ? 588 : width(), 535);
+    placeOverParent();
+    show();
+    raise();
+    activateWindow();
+}
+
+void DocumentWindow::placeOverParent() {
+    if (m_placed || !parentWidget())
+        return;
+    m_placed = true; // first opened in the middle of the main window, then where the user put it
+    const QRect p = parentWidget()->frameGeometry();
+    move(p.center() - QPoint(width() / 2, height() / 2));
+}
+
+bool DocumentWindow::documentMode() const { return !m_headerStrip->isHidden(); }
+
+SelectionCriteria DocumentWindow::criteria() const {
+    SelectionCriteria c;
+    c.account = m_account->text();
+    c.name = m_name->text();
+    c.house = m_house->text();
+    c.building = m_building->text();
+    c.apartment = m_apartment->text();
+    c.hasApartment = m_hasApartment->isChecked();
+    auto chosenId = [this](AddressLevel level) -> std::optional<int> {
+        const AddressBox& b = m_boxes[size_t(level)];
+        const int i = b.box->currentIndex();
+        if (i < 0 || size_t(i) >= b.ids.size())
+            return std::nullopt;
+        return b.ids[size_t(i)];
+    };
+    c.region = chosenId(AddressLevel::Region);
+    c.city = chosenId(AddressLevel::City);
+    c.district = chosenId(AddressLevel::District);
+    c.settlement = chosenId(AddressLevel::Settlement);
+    c.street = chosenId(AddressLevel::Street);
+    c.area = chosenId(AddressLevel::Area);
+    return c;
+}
+
+void DocumentWindow::select() {
+    const QString caption = windowTitle();
+    const bool plain = !documentMode() && caption == SelectionCaption::Plain;
+    m_selection = buildSelection(criteria(), plain, m_app.state.ShownServices);
+    m_app.selection.ListSql = m_selection.ListSql;
+    m_app.selection.SelectionFilter = m_selection.SelectionFilter;
+
+    if (documentMode()) {
+        if (m_gridOpen && m_gridModel->rowCount() > 0) {
+            m_selectionMenu->popup(
+                m_selectButton->mapToGlobal(QPoint(10, m_selectButton->height())));
+            return;
+        }
+        setGridSql(m_selection.ListSql);
+        return;
+    }
+    if (plain && m_target && m_target->showSelection(m_selection))
+        close();
+}
+
+void DocumentWindow::setGridSql(const QString& sql) {
+    if (!m_app.connected())
+        return;
+    try {
+        ResultSet rows = m_app.db().query(sql);
+        m_gridSql = sql;
+        m_gridOpen = true;
+        m_gridModel->setRows(std::move(rows));
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+        return;
+    }
+    finishGrid();
+}
+
+void DocumentWindow::finishGrid() {
+    static const int widths[] = {50, 200, 100, 100, 50, 50, 50};
+    for (int c = 0; c < 7; ++c)
+        m_grid->setColumnWidth(c, widths[c]);
+    for (int c : {10, 11})
+        if (c < m_gridModel->columnCount())
+            m_grid->setColumnWidth(c, 0);
+    m_grid->setFocus();
+}

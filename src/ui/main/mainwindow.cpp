@@ -1,0 +1,424 @@
+#include "ui/main/mainwindow.h"
+
+#include "db/dberror.h"
+#include "period/snapshot.h"
+#include "reports/subscriberlist.h"
+#include "ui/common/resultsetmodel.h"
+#include "ui/main/multipanelwindow.h"
+#include "ui/reports/reportwindow.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int DefaultColumnWidth = 64;
+constexpr int RowIndicatorWidth = 14;
+
+// ZapolnTabl's widths: 60, 240, 120, 120, then 60 up to column 9; IDC and TIPZ (the last two)
+// are never visible; the others keep the default.
+int designWidth(int column, int columns) {
+    if (column >= columns - 2)
+        return 0;
+    static const int widths[] = {60, 240, 120, 120, 60, 60, 60, 60, 60, 60};
+    return column < 10 ? widths[column] : DefaultColumnWidth;
+}
+
+// The grid's width of a column holds its line; the list's widths do not.
+int withLine(int width) { return width > 0 ? width + 1 : 0; }
+
+} // namespace
+
+MainWindow::MainWindow(AppContext& app, Prompter& prompter, const StartupEnvironment& env,
+                       QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_prompter(prompter), m_banner(new QLabel),
+      m_headerBar(new QHeaderView(Qt::Horizontal)), m_headerModel(new QStandardItemModel(this)),
+      m_grid(new QTableView), m_listModel(new ResultSetModel(this)), m_headerMenu(new QMenu(this)) {
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("Тервала"));
+
+    auto* central = new QWidget;
+    central->setObjectName(QStringLiteral("ClientArea"));
+    central->installEventFilter(this);
+    setCentralWidget(central);
+
+    m_banner->setParent(central);
+    m_banner->setObjectName(QStringLiteral("Banner"));
+    m_banner->setFixedSize(180, 123);
+    m_banner->setAlignment(Qt::AlignCenter);
+    m_banner->setWordWrap(true);
+    m_banner->setText(QStringLiteral(
+        "<div style='font-size:22pt; font-weight:bold; color:#1f3c73'>Тервала</div>"
+        "<div style='color:#44506a'>расчёт платы населения за коммунальные услуги</div>"));
+
+    m_headerBar->setObjectName(QStringLiteral("HeaderControl1"));
+    m_headerBar->setModel(m_headerModel);
+    m_headerBar->setSectionsClickable(true);
+    m_headerBar->setSectionResizeMode(QHeaderView::Interactive);
+    m_headerBar->setMinimumSectionSize(0);
+    m_headerBar->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_headerBar->setStretchLastSection(false);
+    m_headerBar->setFixedHeight(m_headerBar->fontMetrics().height() + 8);
+    m_headerBar->hide();
+    connect(m_headerBar, &QHeaderView::sectionClicked, this, &MainWindow::headerSectionClicked);
+    connect(m_headerBar, &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        if (section >= 1 && section < m_listModel->columnCount() - 1)
+            m_grid->setColumnWidth(section - 1, size); // the column follows the header bar
+    });
+
+    m_grid->setObjectName(QStringLiteral("DBGrid1"));
+    m_grid->setModel(m_listModel);
+    m_grid->setFrameShape(QFrame::NoFrame);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->horizontalHeader()->hide(); // the header bar is the grid's title row
+    m_grid->horizontalHeader()->setMinimumSectionSize(0);
+    m_grid->horizontalHeader()->setDefaultSectionSize(DefaultColumnWidth);
+    m_grid->verticalHeader()->setFixedWidth(RowIndicatorWidth);
+    m_grid->verticalHeader()->setDefaultSectionSize(18);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->hide();
+    m_grid->installEventFilter(this);
+    connect(m_grid, &QTableView::doubleClicked, this, &MainWindow::openCard);
+    connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, m_headerBar,
+            [this](int) { m_headerBar->setOffset(m_grid->horizontalHeader()->offset()); });
+    m_listModel->setRowColour([this](const ResultSet& rows, int row) {
+        const int tipz = int(rows.columns.size()) - 1;
+        if (m_app.state.ColourExcluded == 1 && tipz >= 0 && rows.at(row, tipz).toText() == u"isk")
+            return QColor(170, 170, 238);
+        return QColor();
+    });
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { takeCurrentRow(); });
+
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_headerBar);
+    layout->addWidget(m_grid, 1);
+
+    QAction* sort = m_headerMenu->addAction(QStringLiteral("Сортировка"), this,
+                                            &MainWindow::sortBySection);
+    sort->setObjectName(QStringLiteral("SortAction"));
+    QAction* hide = m_headerMenu->addAction(QStringLiteral("Скрыть столбец"), this,
+                                            &MainWindow::hideSection);
+    hide->setObjectName(QStringLiteral("HideColumnAction"));
+    QAction* remove = m_headerMenu->addAction(QStringLiteral("Убрать столбец"));
+    remove->setVisible(false);
+
+    m_app.state.ConfirmClose = false;
+    m_startup = runStartup(m_app, env, m_prompter);
+    if (m_startup == StartupOutcome::Ready)
+        setWindowTitle(m_app.state.ProgramTitle);
+    if (!m_app.state.PeriodPanelText.isEmpty()) {
+        m_periodPanel = new QLabel(m_app.state.PeriodPanelText);
+        m_periodPanel->setObjectName(QStringLiteral("PeriodPanel"));
+        m_periodPanel->setFixedWidth(150);
+        statusBar()->addWidget(m_periodPanel);
+    }
+    statusBar()->setSizeGripEnabled(true);
+    buildMenus();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setWindows(DocumentWindow* documents, MultiPanelWindow* multiPanel,
+                            ReportWindow* report) {
+    m_documents = documents;
+    m_multiPanel = multiPanel;
+    m_report = report;
+    if (m_documents)
+        m_documents->setSelectionTarget(this);
+    if (m_multiPanel)
+        connect(m_multiPanel, &QDialog::finished, this, &MainWindow::afterPassword);
+}
+
+void MainWindow::buildMenus() {
+    // The six menus in their order; a menu shows once it has a command.
+    QMenuBar* bar = menuBar();
+    QMenu* operations = bar->addMenu(QStringLiteral("Операции"));
+    QMenu* client = bar->addMenu(QStringLiteral("Абонент"));
+    QMenu* reports = bar->addMenu(QStringLiteral("Отчетность"));
+    QMenu* service = bar->addMenu(QStringLiteral("Сервис"));
+    QMenu* help = bar->addMenu(QStringLiteral("Помощь"));
+    operations->setObjectName(QStringLiteral("OperationsMenu"));
+    client->setObjectName(QStringLiteral("ClientMenu"));
+    reports->setObjectName(QStringLiteral("ReportsMenu"));
+    service->setObjectName(QStringLiteral("ServiceMenu"));
+    help->setObjectName(QStringLiteral("HelpMenu"));
+    QAction* exit = bar->addAction(QStringLiteral("Выход"), this, &QWidget::close);
+    exit->setObjectName(QStringLiteral("ExitAction"));
+
+    QToolBar* tools = addToolBar(QStringLiteral("Панель инструментов"));
+    tools->setObjectName(QStringLiteral("ToolBar1"));
+    tools->setMovable(false);
+    tools->setIconSize(QSize(24, 24));
+
+    QAction* find = client->addAction(QStringLiteral("Поиск абонента (-ов)"), this, [this] {
+        if (m_documents)
+            m_documents->openPlainSelection();
+    });
+    find->setObjectName(QStringLiteral("FindClientsAction"));
+    QAction* findTool = tools->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView),
+                                         QStringLiteral("Найти абонента"), find, &QAction::trigger);
+    findTool->setObjectName(QStringLiteral("FindClientsButton"));
+    findTool->setToolTip(QStringLiteral("Найти абонента"));
+    QAction* print = client->addAction(QStringLiteral("Печать списка абонентов"), this,
+                                       &MainWindow::printList);
+    print->setObjectName(QStringLiteral("PrintListAction"));
+
+    for (QMenu* m : {operations, client, reports, service, help})
+        m->menuAction()->setVisible(!m->actions().isEmpty());
+}
+
+void MainWindow::addRightsAction(Login::Command command, QAction* action) {
+    m_rightsActions[int(command)] << action;
+}
+
+void MainWindow::Interfac(int level) {
+    for (Login::Command c : Login::disabledCommands(level))
+        for (QAction* a : m_rightsActions.value(int(c)))
+            a->setEnabled(false);
+}
+
+// --- start and stop ---
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        QTimer::singleShot(0, this, &MainWindow::startLogin);
+    }
+}
+
+void MainWindow::startLogin() {
+    m_app.CurrentUserId = 0;
+    ResultSet users;
+    try {
+        if (!m_app.connected())
+            throw DbError(QStringLiteral("Не удалось открыть базу данных %1: файл не найден. "
+                                         "Укажите путь к базе в первой строке Config.ini.")
+                              .arg(m_app.state.DatabasePath),
+                          {}, {});
+        users = m_app.db().query(QStringLiteral("select * from Users"));
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+        m_app.state.ConfirmClose = false; // nobody can log in: the program ends
+        close();
+        return;
+    }
+    if (m_multiPanel)
+        m_multiPanel->showPasswordPanel(users);
+}
+
+void MainWindow::afterPassword() {
+    if (m_app.CurrentUserId <= 0) {
+        close();
+        // the close box of the password window leaves the question; "Нет" keeps the program,
+        // and then the password is asked again, so no command is ever usable without a login
+        if (isVisible())
+            QTimer::singleShot(0, this, &MainWindow::startLogin);
+        return;
+    }
+    try {
+        TEMPUpdate(m_app);
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+    }
+    try {
+        const ResultSet users = m_app.db().query(QStringLiteral("select * from Users"));
+        Interfac(Login::rightsLevel(users, m_app.CurrentUserId));
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+        Interfac(0); // the rights of an operator when they cannot be read
+    }
+    m_userPanel = new QLabel(QStringLiteral("Работает: ") + m_app.CurrentUserName);
+    m_userPanel->setObjectName(QStringLiteral("UserPanel"));
+    statusBar()->addWidget(m_userPanel, 1);
+    writeJournal(JournalText::login());
+    centreBanner();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_app.state.ConfirmClose &&
+        !m_prompter.ask(QStringLiteral("ВНИМАНИЕ!!!"),
+                        QStringLiteral("Вы действительно хотите закрыть программу?"))) {
+        event->ignore();
+        return;
+    }
+    writeJournal(JournalText::exit());
+    event->accept();
+    emit programEnded();
+}
+
+void MainWindow::writeJournal(const QString& action) {
+    if (!m_app.connected())
+        return;
+    try {
+        m_app.journal().HistZap({}, action, 0, 0);
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+    }
+}
+
+void MainWindow::centreBanner() {
+    const QWidget* area = centralWidget();
+    m_banner->move((area->width() - 180) / 2, (area->height() - 123) / 2);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        centreBanner();
+    if (watched == m_grid && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            openCard();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- the list ---
+
+const ResultSet& MainWindow::listRows() const { return m_listModel->rows(); }
+
+bool MainWindow::showSelection(const SelectionStatement& selection) {
+    if (!m_app.connected())
+        return false;
+    qint64 count = 0, residents = 0;
+    ResultSet list;
+    auto iteration = std::make_unique<Query>(m_app.db());
+    try {
+        count = m_app.db().query(SelectionSql::count(selection.SelectionFilter)).at(0, 0).toInteger();
+        const ResultSet sum = m_app.db().query(SelectionSql::residents(selection.SelectionFilter));
+        residents = sum.rowCount ? sum.at(0, 0).toInteger() : 0;
+        iteration->open(SelectionSql::iteration(selection.SelectionFilter));
+        list = m_app.db().query(selection.ListSql);
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+        return false;
+    }
+    m_app.selection.ListSql = selection.ListSql;
+    m_app.selection.SelectionFilter = selection.SelectionFilter;
+    m_iterationSet = std::move(iteration);
+    m_listModel->setRows(std::move(list));
+    m_listOpen = true;
+    ZapolnTabl();
+    if (m_listModel->rowCount() > 0)
+        m_grid->setCurrentIndex(m_listModel->index(0, 0));
+    takeCurrentRow();
+    setWindowTitle(m_app.state.ProgramTitle + QStringLiteral("     Выбрано ") +
+                   QString::number(count) + QStringLiteral(" абонетов (Жильцов: ") +
+                   QString::number(residents) + QStringLiteral(" чел.)"));
+    return true;
+}
+
+int MainWindow::listColumnWidth(int column) const {
+    const int w = m_grid->columnWidth(column);
+    return w > 0 ? w - 1 : 0;
+}
+
+void MainWindow::ZapolnTabl() {
+    const int n = m_listModel->columnCount();
+    for (int c = 0; c < n; ++c)
+        m_grid->setColumnWidth(c, withLine(designWidth(c, n)));
+    m_grid->show();
+    m_headerModel->clear();
+    m_headerModel->setColumnCount(std::max(n - 1, 1));
+    m_headerModel->setHeaderData(0, Qt::Horizontal, QString());
+    m_headerBar->resizeSection(0, RowIndicatorWidth);
+    m_headerBar->show();
+    for (int i = 1; i <= n - 2; ++i) {
+        m_headerModel->setHeaderData(i, Qt::Horizontal, m_listModel->headerData(i - 1, Qt::Horizontal, Qt::DisplayRole));
+        m_headerBar->resizeSection(i, withLine(designWidth(i - 1, n)));
+    }
+    m_headerBar->setOffset(m_grid->horizontalHeader()->offset());
+    takeCurrentRow();
+}
+
+void MainWindow::headerSectionClicked(int section) {
+    m_sortSection = section;
+    if (section == 0) {
+        ZapolnTabl(); // every column back at its width
+        return;
+    }
+    const QPoint at(m_headerBar->sectionViewportPosition(section) + 5, m_headerBar->height());
+    m_headerMenu->popup(m_headerBar->mapToGlobal(at));
+}
+
+void MainWindow::sortBySection() {
+    const QString column =
+        m_headerModel->headerData(m_sortSection, Qt::Horizontal).toString();
+    if (!m_listOpen || m_sortSection <= 0 || column.isEmpty())
+        return;
+    // the list's statement is wrapped once more; a failing sort keeps the list as it was
+    const QString sorted = SelectionSql::sorted(m_app.selection.ListSql, column);
+    try {
+        ResultSet rows = m_app.db().query(sorted);
+        m_app.selection.ListSql = sorted;
+        m_listModel->setRows(std::move(rows));
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+        return;
+    }
+    ZapolnTabl();
+    if (m_listModel->rowCount() > 0)
+        m_grid->setCurrentIndex(m_listModel->index(0, 0));
+}
+
+void MainWindow::hideSection() {
+    if (m_sortSection <= 0)
+        return;
+    m_headerBar->resizeSection(m_sortSection, 0);
+    m_grid->setColumnWidth(m_sortSection - 1, 0);
+}
+
+void MainWindow::takeCurrentRow() {
+    // the current subscriber is always the one on the current row
+    const ResultSet& rows = m_listModel->rows();
+    const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1;
+    const int idcColumn = int(rows.columns.size()) - 2;
+    if (row < 0 || row >= rows.rowCount || idcColumn < 0)
+        return;
+    m_app.selection.CurrentClientId = int(rows.at(row, idcColumn).toInteger());
+    if (!m_iterationSet)
+        return;
+    // IterationSet stands on the same subscriber (found by id: the list may be sorted)
+    const ResultSet& all = m_iterationSet->rows();
+    const int idc = m_iterationSet->columnIndex(QStringLiteral("IDC"));
+    for (int r = 0; idc >= 0 && r < all.rowCount; ++r)
+        if (all.at(r, idc).toInteger() == m_app.selection.CurrentClientId) {
+            m_iterationSet->setRecNo(r + 1);
+            return;
+        }
+    m_iterationSet->setRecNo(row + 1);
+}
+
+void MainWindow::openCard() {
+    if (m_listModel->rowCount() == 0)
+        return;
+    takeCurrentRow();
+    emit openCardRequested(m_app.selection.CurrentClientId);
+}
+
+void MainWindow::printList() {
+    if (!m_report)
+        return;
+    ReportTable table;
+    fillSubscriberList(table, m_listModel->rows());
+    m_report->showTable(table);
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "app/appcontext.h"
+#include "app/login.h"
+#include "app/prompter.h"
+#include "app/startup.h"
+#include "db/query.h"
+#include "ui/documents/documentwindow.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <memory>
+
+class QHeaderView;
+class QLabel;
+class QMenu;
+class QStandardItemModel;
+class QTableView;
+class MultiPanelWindow;
+class ReportWindow;
+class ResultSetModel;
+
+// The main window: the frame (caption, period and user panels, the banner), the login on the
+// first show, the menus and tool bar, and the list of the selected subscribers with its header
+// bar (sort, hide a column, restore) and printing.
+class MainWindow : public QMainWindow, public SelectionTarget {
+    Q_OBJECT
+public:
+    // Runs the start-up sequence.
+    MainWindow(AppContext& app, Prompter& prompter, const StartupEnvironment& env,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    void setWindows(DocumentWindow* documents, MultiPanelWindow* multiPanel,
+                    ReportWindow* report);
+
+    StartupOutcome startupOutcome() const { return m_startup; }
+
+    // The selection's list: counts in the caption, the list filled (SelectionTarget).
+    bool showSelection(const SelectionStatement& selection) override;
+
+    // Lays out the grid and the header bar after the list was (re)opened.
+    void ZapolnTabl();
+    // Disables the commands of a rights level.
+    void Interfac(int level);
+
+    // The width the list gives column i (without the grid line), as the header bar sets it.
+    int listColumnWidth(int column) const;
+    QHeaderView* headerBar() const { return m_headerBar; }
+    QTableView* listGrid() const { return m_grid; }
+    const ResultSet& listRows() const;
+    Query* iterationSet() { return m_iterationSet.get(); }
+    QMenu* headerMenu() const { return m_headerMenu; }
+    QLabel* banner() const { return m_banner; }
+
+    // Header bar commands for section k (the popup's "Сортировка" and "Скрыть столбец").
+    void headerSectionClicked(int section);
+    void sortBySection();
+    void hideSection();
+    void printList();
+    // Registers the actions a rights level may disable (the commands of later windows too).
+    void addRightsAction(Login::Command command, QAction* action);
+
+signals:
+    void programEnded();
+    // Enter or a double click on a listed subscriber.
+    void openCardRequested(int clientId);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void startLogin();
+    void afterPassword();
+    void centreBanner();
+    void reopenList(const QString& sql);
+    void takeCurrentRow();
+    void openCard();
+    void writeJournal(const QString& action);
+
+    AppContext& m_app;
+    Prompter& m_prompter;
+    StartupOutcome m_startup = StartupOutcome::Failed;
+    DocumentWindow* m_documents = nullptr;
+    MultiPanelWindow* m_multiPanel = nullptr;
+    ReportWindow* m_report = nullptr;
+
+    QLabel* m_banner;
+    QLabel* m_periodPanel = nullptr;
+    QLabel* m_userPanel = nullptr;
+    QHeaderView* m_headerBar;
+    QStandardItemModel* m_headerModel;
+    QTableView* m_grid;
+    ResultSetModel* m_listModel;
+    QMenu* m_headerMenu;
+    std::unique_ptr<Query> m_iterationSet; // IterationSet: every column of the listed subscribers
+    bool m_listOpen = false;
+    int m_sortSection = 0;
+    bool m_shownOnce = false;
+    QHash<int, QList<QAction*>> m_rightsActions;
+};

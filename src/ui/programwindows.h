@@ -1,0 +1,23 @@
+#pragma once
+
+#include "app/appcontext.h"
+#include "app/prompter.h"
+#include "app/startup.h"
+
+class MainWindow;
+class DocumentWindow;
+class MultiPanelWindow;
+class ReportWindow;
+
+// The program's windows, created once in their order (the main window first: creating it runs
+// the start-up) and kept for the whole run. The others are children of the main window, so they
+// stay above it and go with it.
+struct ProgramWindows {
+    ProgramWindows(AppContext& app, Prompter& prompter, const StartupEnvironment& env);
+    ~ProgramWindows();
+
+    MainWindow* main;         // TForm1
+    DocumentWindow* documents; // TForm4
+    MultiPanelWindow* multiPanel; // TForm6
+    ReportWindow* report;     // TForm9
+};
