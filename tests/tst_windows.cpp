@@ -13,6 +13,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -364,6 +366,13 @@ void TestWindows::printedListAndCsv() {
     QCOMPARE(report->table().rowCount(), 4); // every subscriber, numbered from 1
     QCOMPARE(report->table().text(0, 1), u"1"_s);
     QCOMPARE(report->table().text(1, 1), u"101"_s);
+
+    // printed: texts only, here into a PDF file
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(p.db.dir.filePath(u"list.pdf"_s));
+    report->paintPages(&printer);
+    QVERIFY(QFileInfo(printer.outputFileName()).size() > 1000);
 
     const QString path = p.db.dir.filePath(u"list.csv"_s);
     report->chooseCsvFile = [] { return QString(); }; // cancelled
