@@ -1,0 +1,141 @@
+#include "app/clients.h"
+
+#include "db/jetconvert.h"
+#include "db/journal.h"
+#include "db/sqltext.h"
+#include "db/transaction.h"
+#include "period/snapshot.h"
+
+namespace Clients {
+
+QString defaultAccount(int clientId) {
+    return QString::number(qint64(clientId / 100000) * 1000000 + clientId);
+}
+
+int addClient(AppContext& app) {
+    Connection& db = app.db();
+    Transaction tx(db);
+    const ResultSet max = db.query(QStringLiteral("select max(IDC) from Client"));
+    const int id = int((max.rowCount ? max.at(0, 0).toInteger() : 0) + 1);
+    db.execute(QStringLiteral("Insert into Client (IDC,LS) values (") + QString::number(id) +
+               QStringLiteral(" , \"") + defaultAccount(id) + QStringLiteral("\")"));
+    app.journal().HistZap(QStringLiteral("Client"), JournalText::newClientStarted(id), id, 0);
+    tx.commit();
+    return id;
+}
+
+QString newClientListSql(int clientId) {
+    return QStringLiteral(
+               "SELECT Client.LS as Лицевой_счет, Client.FIO as Фамилия_Имя_Отчество, "
+               "NasPunkt.NAME as Нас_пункт, Street.NAME as Улица, Client.DOM as Дом, Client.KORP "
+               "as Корпус, Client.KVART as Квартира, KOL as Количество ,ZH_PL as ЖП ,OB_PL as ОП, "
+               "Client.IDC, Client.TIPZ  FROM Street RIGHT JOIN (Rajon RIGHT JOIN (NasPunkt RIGHT "
+               "JOIN Client ON NasPunkt.ID = Client.NP) ON Rajon.ID = Client.RN) ON Street.ID = "
+               "Client.ST WHERE IDC=") +
+           QString::number(clientId);
+}
+
+bool deleteClient(AppContext& app, Prompter& prompter, int clientId) {
+    if (!prompter.ask(QStringLiteral("ВНИМАНИЕ!!!"),
+                      QStringLiteral("Вы действительно хотите удалить абонента? Ваши действия "
+                                     "записываются!")))
+        return false;
+    Connection& db = app.db();
+    Transaction tx(db);
+    const QString id = QString::number(clientId);
+    for (const TVidUslugi& s : app.state.ShownServices) {
+        const ResultSet count = db.query(QStringLiteral("select count(*) from Nachisl") +
+                                         QString::number(s.IDUSL) +
+                                         QStringLiteral(" where CLIENT=") + id);
+        if (count.at(0, 0).toInteger() > 0) {
+            prompter.notify(QStringLiteral("По данному абоненту (IDC=") + id +
+                            QStringLiteral(") производились начисления. Удалить его нельзя! "
+                                           "Обратитесь к администратору!"));
+            return false;
+        }
+    }
+    db.execute(QStringLiteral("Delete * from Client where IDC=") + id);
+    app.journal().HistZap(QStringLiteral("Client"), JournalText::clientDeleted(), clientId, 0);
+    tx.commit();
+    return true;
+}
+
+QString tariffProblem(const TVidUslugi& service, const QString& text) {
+    if (JetConvert::parseNumber(text))
+        return {};
+    return QStringLiteral("Тариф услуги «%1» — «%2» — не число. Введите тариф цифрами с "
+                          "запятой, например 12,5. Ничего не изменено.")
+        .arg(service.NAME, text);
+}
+
+QString massProcess(AppContext& app, const std::vector<int>& clientIds, const MassChange& change,
+                    Progress* progress) {
+    const auto& services = app.state.ShownServices;
+    QString n, tariffText, journalText;
+    switch (change.kind) {
+    case MassKind::Tariff:
+        if (!change.service || *change.service < 0 || size_t(*change.service) >= services.size())
+            return QStringLiteral("Выберите услугу из списка, тариф которой нужно изменить.");
+        n = QString::number(services[size_t(*change.service)].IDUSL);
+        if (QString problem = tariffProblem(services[size_t(*change.service)], change.tariff);
+            !problem.isEmpty())
+            return problem;
+        tariffText = SqlText::singleQuoted(change.tariff);
+        journalText = JournalText::tariffChanged();
+        break;
+    case MassKind::Inclusion:
+        journalText = JournalText::exclusionChanged(change.exclude ? QStringLiteral("isk") : QString());
+        break;
+    case MassKind::Area:
+        if (!change.area)
+            return QStringLiteral("Выберите участок (контролера) из списка.");
+        journalText = JournalText::areaChanged(*change.area);
+        break;
+    case MassKind::Address:
+        journalText = JournalText::addressesChanged(app.CurrentUserId);
+        break;
+    }
+    Connection& db = app.db();
+    Transaction tx(db);
+    const int total = int(clientIds.size());
+    for (int i = 0; i < total; ++i) {
+        const QString id = QString::number(clientIds[size_t(i)]);
+        switch (change.kind) {
+        case MassKind::Tariff:
+            db.execute(QStringLiteral("delete * from Tarif") + n + QStringLiteral(" where CLIENT=") + id);
+            db.execute(QStringLiteral("insert into Tarif") + n + QStringLiteral(" (CLIENT, TARIF) values (") +
+                       id + QStringLiteral(", ") + tariffText + u')');
+            break;
+        case MassKind::Inclusion:
+            db.execute(QStringLiteral("update Client set TIPZ=") +
+                       (change.exclude ? QStringLiteral("\"isk\"") : QStringLiteral("\"\"")) +
+                       QStringLiteral(" where IDC=") + id);
+            break;
+        case MassKind::Area:
+            db.execute(QStringLiteral("update Client set UCH=\"") + QString::number(*change.area) +
+                       QStringLiteral("\" where IDC=") + id);
+            break;
+        case MassKind::Address:
+            db.execute(QStringLiteral("update Client set RG = ") + QString::number(change.RG) +
+                       QStringLiteral(" , GD = ") + QString::number(change.GD) +
+                       QStringLiteral(" , RN = ") + QString::number(change.RN) +
+                       QStringLiteral(" , NP = ") + QString::number(change.NP) +
+                       QStringLiteral(" , ST = ") + QString::number(change.ST) +
+                       QStringLiteral(" , DOM= ") + SqlText::quoted(change.house) +
+                       QStringLiteral(" , KORP= ") + SqlText::quoted(change.building) +
+                       QStringLiteral(" , USR= ") + QString::number(app.CurrentUserId) +
+                       QStringLiteral(" where IDC=") + id);
+            break;
+        }
+        if (progress) {
+            progress->setValue((i + 1) * 100 / total, 100);
+            progress->processEvents();
+        }
+    }
+    app.journal().HistZap(QStringLiteral("Client"), journalText, 0, 0);
+    tx.commit();
+    TEMPUpdate(app, progress);
+    return {};
+}
+
+} // namespace Clients

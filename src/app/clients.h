@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/appcontext.h"
+#include "app/prompter.h"
+
+#include <QString>
+#include <optional>
+
+// The subscriber register as a whole: a new subscriber, the deletion of one, and one change
+// applied to every subscriber of a selection. Each runs in one transaction.
+namespace Clients {
+
+// The account a subscriber gets when none is typed: (id div 100000) × 1000000 + id.
+QString defaultAccount(int clientId);
+
+// A new Client row (the next IDC, its default account) and its journal line; returns the id.
+int addClient(AppContext& app);
+// The list showing the new subscriber alone (outer joins: it has no address yet).
+QString newClientListSql(int clientId);
+
+// Asks, refuses while charges exist for the subscriber in a shown service, then deletes its
+// Client row (its other rows stay) with the journal line. True when deleted.
+bool deleteClient(AppContext& app, Prompter& prompter, int clientId);
+
+// "Общая обработка".
+enum class MassKind { Tariff = 0, Inclusion = 1, Area = 2, Address = 3 };
+struct MassChange {
+    MassKind kind = MassKind::Tariff;
+    std::optional<int> service; // position in ShownServices (tariff)
+    QString tariff;
+    bool exclude = false;       // inclusion: "Исключить"
+    std::optional<int> area;    // area id (an item of the area list)
+    int RG = 0, GD = 0, RN = 0, NP = 0, ST = 0; // address
+    QString house, building;
+};
+// Applies the change to every listed subscriber and writes its journal line, then rebuilds the
+// snapshot. A change that lacks its service or area, or a tariff that is not a number, is
+// refused with a message saying what is missing: nothing is written. Throws DbError.
+// Returns the refusal, or an empty text when done.
+QString massProcess(AppContext& app, const std::vector<int>& clientIds, const MassChange& change,
+                    Progress* progress = nullptr);
+
+// The refusal for a tariff text that is not a number, naming the service and the text; empty
+// when the text is a number.
+QString tariffProblem(const TVidUslugi& service, const QString& text);
+
+} // namespace Clients
