@@ -1,3 +1,4 @@
+#include "app/benefits.h"
 #include "app/card.h"
 #include "app/clients.h"
 #include "period/balance.h"
@@ -30,6 +31,8 @@ private slots:
     void cardDefaultAccount_data();
     void cardDefaultAccount();
     void recalculation();
+    void benefitStatements();
+    void benefitSaveAndCorrect();
 
 private:
     std::unique_ptr<TempDatabase> m_db;
@@ -264,6 +267,56 @@ void TestClients::recalculation() {
     fresh.db().execute(u"insert into Nachisl1 (IDR, CLIENT, ITOG, PERIOD) values (2, 5, \"3\", \"03.2024\")"_s);
     PereschetSaldoOdnogo(fresh.app, 5);
     QCOMPARE(fresh.rows(u"select SUMMA from Dolg1 where CLIENT=5"_s), QStringList{u"8"_s});
+}
+
+void TestClients::benefitStatements() {
+    const QDate today(2024, 3, 15);
+    Benefits::Holder h;
+    h.kind = 2;
+    h.percent = Money::fromInteger(50);
+    h.DATA_NACH = today;
+    h.DOK_D = today; // today: not written
+    QCOMPARE(Benefits::insertStatement(1, h, 1, today),
+             u"insert into Lgoty (CLIENT , LGOTA , DATA_OKON ,PRCNT , DATA_NACH , BESSROCH , BEZ_OKON ,IDL)  values ( 1 , 2"
+             " , \"31.12.2999\" , \"50\" , \"15.03.2024\" , \"1\" , \"0\" ,1)"_s);
+    h.FIO_LG = u"Иванова \"Мл.\""_s;
+    h.KOL_LG = u"3"_s;
+    h.DOK_D = QDate(2020, 1, 2);
+    h.unlimited = false;
+    h.DATA_OKON = QDate(2025, 1, 1);
+    h.ignoreEnd = true;
+    h.percent = Money::fromUnits(125000);
+    QCOMPARE(Benefits::updateStatement(1, h, 7, today),
+             u"update Lgoty set  CLIENT=1 ,LGOTA=2 ,FIO_LG=\"Иванова \"\"Мл.\"\"\" ,KOL_LG=3 ,DOK_D=\"02.01.2020\""
+             " ,DATA_OKON=\"01.01.2025\" ,PRCNT=\"12,5\" ,DATA_NACH=\"15.03.2024\" ,BESSROCH=\"0\" ,BEZ_OKON=\"1\" where IDL=7"_s);
+}
+
+void TestClients::benefitSaveAndCorrect() {
+    const QDate today(2024, 3, 15);
+    Benefits::Holder h;
+    QCOMPARE(Benefits::save(app(), 1, h, std::nullopt, today).refusal, u"Вы не указали льготу!!!"_s);
+    h.kind = 1;
+    h.KOL_LG = u"2, FIO_LG=\"x\""_s;
+    QVERIFY(Benefits::save(app(), 1, h, std::nullopt, today).refusal.contains(u"не число"_s));
+    QCOMPARE(scalar(u"select count(*) from Lgoty"_s), u"0"_s);
+    h.KOL_LG = u"2"_s;
+    h.DATA_NACH = today;
+    QCOMPARE(Benefits::save(app(), 1, h, std::nullopt, today).idl, 1); // the first ever: 1
+    QCOMPARE(Benefits::save(app(), 3, h, std::nullopt, today).idl, 2); // table-wide maximum + 1
+    QCOMPARE(rows(u"select IDL, CLIENT, KOL_LG, DATA_OKON, BESSROCH, DOK_D from Lgoty order by IDL"_s),
+             (QStringList{u"1|1|2|31.12.2999|1|"_s, u"2|3|2|31.12.2999|1|"_s}));
+    auto stored = Benefits::load(app(), 2, today);
+    QVERIFY(stored && stored->unlimited);
+    stored->FIO_LG = u"Петров"_s;
+    stored->unlimited = false;
+    stored->DATA_OKON = QDate(2024, 12, 31);
+    QCOMPARE(Benefits::save(app(), 3, *stored, 2, today).idl, 2);
+    QCOMPARE(rows(u"select FIO_LG, DATA_OKON, BESSROCH from Lgoty where IDL=2"_s), QStringList{u"Петров|31.12.2024|0"_s});
+    QCOMPARE(rows(u"select DEISTV from Zhurnal order by IDZ"_s),
+             (QStringList{u"Введен новый льготник IDL=1"_s, u"Введен новый льготник IDL=2"_s,
+                          u"Изменены параметры льготника IDL=2"_s}));
+    QCOMPARE(m_db->db().query(Benefits::listSql(3)).rowCount, 1);
+    QVERIFY(!Benefits::load(app(), 99, today));
 }
 
 QTEST_GUILESS_MAIN(TestClients)
