@@ -13,6 +13,7 @@ struct SelectionState {
     QString SelectionFilter;    // "WHERE (…)" or empty
     QString ReportClientFilter; // set by the register modes of the selection
     int CurrentClientId = 0;
+    bool NewClientMode = false; // the current subscriber was just created and not yet saved
 };
 
 // What every part of the program shares for the run: the state, the logged-in user and the one

@@ -142,7 +142,7 @@ int& AddressIds::of(AddressLevel level) {
     return area;
 }
 
-QString addressListSql(AddressLevel level, const AddressIds& ids) {
+QString addressListSql(AddressLevel level, const AddressIds& ids, AddressListForm form) {
     const auto n = [](int id) { return QString::number(id); };
     switch (level) {
     case AddressLevel::Region:
@@ -152,6 +152,8 @@ QString addressListSql(AddressLevel level, const AddressIds& ids) {
     case AddressLevel::City:
         return QStringLiteral("select * from Gorod where RG = ") + n(ids.region);
     case AddressLevel::District:
+        if (form != AddressListForm::Selection && ids.city <= 0)
+            return QStringLiteral("select * from Rajon where RG = ") + n(ids.region);
         return QStringLiteral("select * from Rajon where RG = ") + n(ids.region) +
                QStringLiteral("and GD = ") + n(ids.city > 0 ? ids.city : 0);
     case AddressLevel::Settlement:
@@ -160,7 +162,7 @@ QString addressListSql(AddressLevel level, const AddressIds& ids) {
         return QStringLiteral("select * from Street ") +
                (ids.city > 0 ? QStringLiteral("where GD = ") + n(ids.city)
                              : QStringLiteral("where NP = ") + n(ids.settlement)) +
-               QStringLiteral(" order by NAME");
+               (form == AddressListForm::Card ? QString() : QStringLiteral(" order by NAME"));
     }
     return {};
 }

@@ -62,4 +62,9 @@ struct AddressIds {
     int of(AddressLevel level) const { return const_cast<AddressIds*>(this)->of(level); }
 };
 
-QString addressListSql(AddressLevel level, const AddressIds& ids);
+// The lists are filled the same way everywhere but for two details: the card and the mass
+// processing look for the districts of a city only when a city is chosen, and the card lists
+// streets in the engine's order.
+enum class AddressListForm { Selection, MassProcessing, Card };
+QString addressListSql(AddressLevel level, const AddressIds& ids,
+                       AddressListForm form = AddressListForm::Selection);

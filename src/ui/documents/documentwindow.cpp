@@ -21,28 +21,6 @@
 
 namespace {
 
-constexpr AddressLevel Levels[] = {AddressLevel::Region,     AddressLevel::City,
-                                   AddressLevel::District,   AddressLevel::Settlement,
-                                   AddressLevel::Street,     AddressLevel::Area};
-
-const char* levelName(AddressLevel level) {
-    switch (level) {
-    case AddressLevel::Region:
-        return "Region";
-    case AddressLevel::City:
-        return "City";
-    case AddressLevel::District:
-        return "District";
-    case AddressLevel::Settlement:
-        return "Settlement";
-    case AddressLevel::Street:
-        return "Street";
-    case AddressLevel::Area:
-        break;
-    }
-    return "Area";
-}
-
 QLineEdit* edit(const char* name) {
     auto* e = new QLineEdit;
     e->setObjectName(QLatin1String(name));
@@ -59,6 +37,7 @@ QLabel* label(const QString& text) {
 
 DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window), m_app(app), m_prompter(prompter),
+      m_address(new AddressBoxes(app, prompter, AddressListForm::Selection, this)),
       m_account(edit("AccountEdit")), m_name(edit("NameEdit")), m_house(edit("HouseEdit")),
       m_building(edit("BuildingEdit")), m_apartment(edit("ApartmentEdit")),
       m_hasApartment(new QCheckBox), m_remember(new QCheckBox(QStringLiteral("Запомнить выбор полей"))),
@@ -70,20 +49,12 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
       m_grid(new QTableView), m_gridModel(new ResultSetModel(this)),
       m_selectionMenu(new QMenu(this)) {
     setObjectName(QStringLiteral("TForm4"));
-    for (AddressLevel level : Levels) {
-        AddressBox& b = box(level);
-        b.box = new QComboBox;
-        b.box->setObjectName(QLatin1String(levelName(level)) + QStringLiteral("Box"));
-        b.box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        b.box->setMinimumContentsLength(8);
-        b.clear = new QToolButton;
-        b.clear->setText(QStringLiteral("✕"));
-        b.clear->setObjectName(QLatin1String(levelName(level)) + QStringLiteral("Clear"));
-        b.clear->setToolTip(QStringLiteral("Очистить"));
-        b.clear->setAutoRaise(true);
-        connect(b.box, &QComboBox::activated, this, [this, level](int i) { chosen(level, i); });
-        connect(b.clear, &QToolButton::clicked, this, [this, level] { cleared(level); });
-    }
+    m_address->setNames({"RegionBox", "CityBox", "DistrictBox", "SettlementBox", "StreetBox",
+                         "AreaBox"},
+                        {"RegionClear", "CityClear", "DistrictClear", "SettlementClear",
+                         "StreetClear", "AreaClear"});
+    connect(m_address, &AddressBoxes::chosen, this, [this](AddressLevel l, int) { chosen(l); });
+    connect(m_address, &AddressBoxes::cleared, this, &DocumentWindow::cleared);
     m_hasApartment->setObjectName(QStringLiteral("HasApartmentBox"));
     m_hasApartment->setToolTip(QStringLiteral("Только абоненты с квартирой"));
     m_remember->setObjectName(QStringLiteral("RememberBox"));
@@ -101,8 +72,8 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
     auto* area = new QHBoxLayout(m_areaStrip);
     area->setContentsMargins(0, 0, 0, 0);
     area->addWidget(new QLabel(QStringLiteral("Участок (ФИО контролера)")));
-    area->addWidget(box(AddressLevel::Area).box, 1);
-    area->addWidget(box(AddressLevel::Area).clear);
+    area->addWidget(box(AddressLevel::Area), 1);
+    area->addWidget(m_address->clearButton(AddressLevel::Area));
 
     m_headerStrip->setObjectName(QStringLiteral("HeaderStrip"));
     m_headerStrip->hide();
@@ -149,8 +120,7 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
     layout->addStretch(0); // takes the height while the grid is hidden
 
     // on creation: every list filled with no current ids
-    for (AddressLevel level : Levels)
-        fillList(level);
+    m_address->fillAll();
 }
 
 void DocumentWindow::buildCriteriaPanel(QWidget* panel) {
@@ -160,8 +130,8 @@ void DocumentWindow::buildCriteriaPanel(QWidget* panel) {
     g->setVerticalSpacing(2);
     auto addList = [&](int row, int col, const QString& caption, AddressLevel level) {
         g->addWidget(label(caption), row, col);
-        g->addWidget(box(level).box, row, col + 1);
-        g->addWidget(box(level).clear, row, col + 2);
+        g->addWidget(box(level), row, col + 1);
+        g->addWidget(m_address->clearButton(level), row, col + 2);
     };
     g->addWidget(label(QStringLiteral("Лицевой счет")), 0, 0);
     g->addWidget(m_account, 0, 1, 1, 2);
@@ -201,9 +171,9 @@ void DocumentWindow::buildCriteriaPanel(QWidget* panel) {
 
     // Enter moves the focus along the form; Left in the apartment box goes back to the house
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_account, m_name, box(AddressLevel::Region).box, box(AddressLevel::City).box,
-             box(AddressLevel::District).box, box(AddressLevel::Settlement).box,
-             box(AddressLevel::Street).box, m_house, m_building, m_apartment})
+             m_account, m_name, box(AddressLevel::Region), box(AddressLevel::City),
+             box(AddressLevel::District), box(AddressLevel::Settlement),
+             box(AddressLevel::Street), m_house, m_building, m_apartment})
         w->installEventFilter(this);
 }
 
@@ -221,14 +191,14 @@ bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_account)
         next = m_name;
     else if (watched == m_name)
-        next = box(AddressLevel::Region).box;
-    else if (watched == box(AddressLevel::Region).box || watched == box(AddressLevel::City).box)
-        next = box(AddressLevel::District).box;
-    else if (watched == box(AddressLevel::District).box)
-        next = box(AddressLevel::Settlement).box;
-    else if (watched == box(AddressLevel::Settlement).box)
-        next = box(AddressLevel::Street).box;
-    else if (watched == box(AddressLevel::Street).box)
+        next = box(AddressLevel::Region);
+    else if (watched == box(AddressLevel::Region) || watched == box(AddressLevel::City))
+        next = box(AddressLevel::District);
+    else if (watched == box(AddressLevel::District))
+        next = box(AddressLevel::Settlement);
+    else if (watched == box(AddressLevel::Settlement))
+        next = box(AddressLevel::Street);
+    else if (watched == box(AddressLevel::Street))
         next = m_house;
     else if (watched == m_house || watched == m_building)
         next = m_apartment;
@@ -240,52 +210,23 @@ bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-void DocumentWindow::fillList(AddressLevel level) {
-    AddressBox& b = box(level);
-    b.box->clear();
-    b.ids.clear();
-    if (!m_app.connected())
-        return;
-    int current = -1;
-    try {
-        Query q(m_app.db());
-        q.open(addressListSql(level, m_ids));
-        for (q.first(); !q.eof(); q.next()) {
-            const int id = int(q.integer(QStringLiteral("ID")));
-            if (id == m_ids.of(level) && current < 0)
-                current = int(b.ids.size());
-            b.ids.push_back(id);
-            b.box->addItem(q.text(QStringLiteral("NAME")));
-        }
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
-    }
-    b.box->setCurrentIndex(current);
-}
+QComboBox* DocumentWindow::box(AddressLevel level) const { return m_address->box(level); }
 
-void DocumentWindow::chosen(AddressLevel level, int index) {
-    AddressBox& b = box(level);
-    if (index < 0 || size_t(index) >= b.ids.size())
-        return;
-    m_ids.of(level) = b.ids[size_t(index)];
+void DocumentWindow::chosen(AddressLevel level) {
     using L = AddressLevel;
     switch (level) {
     case L::Region:
-        for (L l : {L::Region, L::City, L::District, L::Settlement, L::Street})
-            fillList(l);
+        m_address->fill({L::Region, L::City, L::District, L::Settlement, L::Street});
         break;
     case L::City:
-        m_ids.settlement = 0;
-        for (L l : {L::City, L::District, L::Settlement, L::Street})
-            fillList(l);
+        m_address->ids.settlement = 0;
+        m_address->fill({L::City, L::District, L::Settlement, L::Street});
         break;
     case L::District:
-        for (L l : {L::District, L::Settlement, L::Street})
-            fillList(l);
+        m_address->fill({L::District, L::Settlement, L::Street});
         break;
     case L::Settlement:
-        for (L l : {L::Settlement, L::Street})
-            fillList(l);
+        m_address->fill({L::Settlement, L::Street});
         break;
     case L::Street:
     case L::Area:
@@ -294,28 +235,31 @@ void DocumentWindow::chosen(AddressLevel level, int index) {
 }
 
 void DocumentWindow::cleared(AddressLevel level) {
-    m_ids.of(level) = 0;
     using L = AddressLevel;
-    static const std::vector<L> refills[] = {
-        {L::Region, L::City, L::District, L::Settlement, L::Street},
-        {L::City, L::District, L::Settlement, L::Street},
-        {L::District, L::Settlement, L::Street},
-        {L::Settlement, L::Street},
-        {L::Street},
-        {L::Area}};
-    for (L l : refills[size_t(level)])
-        fillList(l);
+    switch (level) {
+    case L::Region:
+        return m_address->fill({L::Region, L::City, L::District, L::Settlement, L::Street});
+    case L::City:
+        return m_address->fill({L::City, L::District, L::Settlement, L::Street});
+    case L::District:
+        return m_address->fill({L::District, L::Settlement, L::Street});
+    case L::Settlement:
+        return m_address->fill({L::Settlement, L::Street});
+    case L::Street:
+        return m_address->fill(L::Street);
+    case L::Area:
+        return m_address->fill(L::Area);
+    }
 }
 
 void DocumentWindow::clearAll() {
     for (QLineEdit* e : {m_house, m_building, m_apartment, m_name, m_account})
         e->clear();
-    const int area = m_ids.area;
-    m_ids = {};
-    m_ids.area = area;
-    for (AddressLevel l : {AddressLevel::Region, AddressLevel::City, AddressLevel::District,
-                           AddressLevel::Settlement, AddressLevel::Street})
-        fillList(l);
+    const int area = m_address->ids.area;
+    m_address->ids = {};
+    m_address->ids.area = area;
+    m_address->fill({AddressLevel::Region, AddressLevel::City, AddressLevel::District,
+                     AddressLevel::Settlement, AddressLevel::Street});
 }
 
 void DocumentWindow::showEvent(QShowEvent* event) {
@@ -326,9 +270,8 @@ void DocumentWindow::showEvent(QShowEvent* event) {
         m_building->clear();
         m_apartment->clear();
         m_hasApartment->setChecked(false);
-        m_ids = {};
-        for (AddressLevel level : Levels)
-            fillList(level);
+        m_address->ids = {};
+        m_address->fillAll();
     }
     m_account->setFocus();
     QWidget::showEvent(event);
@@ -376,13 +319,7 @@ SelectionCriteria DocumentWindow::criteria() const {
     c.building = m_building->text();
     c.apartment = m_apartment->text();
     c.hasApartment = m_hasApartment->isChecked();
-    auto chosenId = [this](AddressLevel level) -> std::optional<int> {
-        const AddressBox& b = m_boxes[size_t(level)];
-        const int i = b.box->currentIndex();
-        if (i < 0 || size_t(i) >= b.ids.size())
-            return std::nullopt;
-        return b.ids[size_t(i)];
-    };
+    auto chosenId = [this](AddressLevel level) { return m_address->chosenId(level); };
     c.region = chosenId(AddressLevel::Region);
     c.city = chosenId(AddressLevel::City);
     c.district = chosenId(AddressLevel::District);

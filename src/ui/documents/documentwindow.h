@@ -3,6 +3,7 @@
 #include "app/appcontext.h"
 #include "app/prompter.h"
 #include "documents/selection.h"
+#include "ui/common/addressboxes.h"
 
 #include <QWidget>
 #include <array>
@@ -56,27 +57,19 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    struct AddressBox {
-        QComboBox* box = nullptr;
-        QToolButton* clear = nullptr;
-        std::vector<int> ids; // parallel to the items
-    };
-
     void buildCriteriaPanel(QWidget* panel);
-    void fillList(AddressLevel level);
-    void chosen(AddressLevel level, int index);
+    void chosen(AddressLevel level);
     void cleared(AddressLevel level);
     void clearAll();
     void setGridSql(const QString& sql);
     void placeOverParent();
     void finishGrid();
-    AddressBox& box(AddressLevel level) { return m_boxes[size_t(level)]; }
+    QComboBox* box(AddressLevel level) const;
 
     AppContext& m_app;
     Prompter& m_prompter;
     SelectionTarget* m_target = nullptr;
-    AddressIds m_ids;
-    std::array<AddressBox, 6> m_boxes;
+    AddressBoxes* m_address;
     QLineEdit *m_account, *m_name, *m_house, *m_building, *m_apartment;
     QCheckBox *m_hasApartment, *m_remember;
     QPushButton* m_selectButton;
