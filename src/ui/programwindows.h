@@ -5,6 +5,8 @@
 #include "app/startup.h"
 
 class MainWindow;
+class CardWindow;
+class BenefitWindow;
 class DocumentWindow;
 class MultiPanelWindow;
 class ReportWindow;
@@ -17,7 +19,9 @@ struct ProgramWindows {
     ~ProgramWindows();
 
     MainWindow* main;         // TForm1
+    CardWindow* card;         // TForm2
     DocumentWindow* documents; // TForm4
+    BenefitWindow* benefit;   // TForm5
     MultiPanelWindow* multiPanel; // TForm6
     ReportWindow* report;     // TForm9
 };

@@ -7,15 +7,15 @@
 #include <QToolButton>
 
 AddressBoxes::AddressBoxes(AppContext& app, Prompter& prompter, AddressListForm form,
-                           QObject* parent)
-    : QObject(parent), m_app(app), m_prompter(prompter), m_form(form) {
+                           QWidget* owner)
+    : QObject(owner), m_app(app), m_prompter(prompter), m_form(form) {
     for (int i = 0; i < 6; ++i) {
         const auto level = AddressLevel(i);
         Box& b = m_boxes[size_t(i)];
-        b.box = new QComboBox;
+        b.box = new QComboBox(owner);
         b.box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         b.box->setMinimumContentsLength(8);
-        b.clear = new QToolButton;
+        b.clear = new QToolButton(owner);
         b.clear->setText(QStringLiteral("✕"));
         b.clear->setToolTip(QStringLiteral("Очистить"));
         b.clear->setAutoRaise(true);

@@ -17,7 +17,8 @@ class QToolButton;
 class AddressBoxes : public QObject {
     Q_OBJECT
 public:
-    AddressBoxes(AppContext& app, Prompter& prompter, AddressListForm form, QObject* parent);
+    // The lists and buttons are children of owner; the window lays them out.
+    AddressBoxes(AppContext& app, Prompter& prompter, AddressListForm form, QWidget* owner);
 
     QComboBox* box(AddressLevel level) const { return m_boxes[size_t(level)].box; }
     QToolButton* clearButton(AddressLevel level) const { return m_boxes[size_t(level)].clear; }

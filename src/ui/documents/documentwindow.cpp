@@ -289,6 +289,18 @@ void DocumentWindow::openPlainSelection() {
     activateWindow();
 }
 
+void DocumentWindow::openMassSelection() {
+    m_headerStrip->hide();
+    m_areaStrip->hide();
+    m_grid->hide();
+    setWindowTitle(SelectionCaption::Plain);
+    resize(588, 240);
+    placeOverParent();
+    show();
+    raise();
+    activateWindow();
+}
+
 void DocumentWindow::openDocumentMode() {
     m_headerStrip->show();
     m_areaStrip->show();

@@ -39,6 +39,8 @@ public:
 
     // "Поиск абонента (-ов)": the plain selection with the area strip.
     void openPlainSelection();
+    // "Общая обработка": the plain selection without the area strip.
+    void openMassSelection();
     // A document: the header strip and the selection grid (the document itself comes with the
     // documents).
     void openDocumentMode();

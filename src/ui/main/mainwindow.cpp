@@ -4,6 +4,9 @@
 #include "period/snapshot.h"
 #include "reports/subscriberlist.h"
 #include "ui/common/resultsetmodel.h"
+#include "app/clients.h"
+#include "ui/card/cardwindow.h"
+#include "ui/main/massprocessingpanel.h"
 #include "ui/main/multipanelwindow.h"
 #include "ui/reports/reportwindow.h"
 
@@ -119,6 +122,24 @@ MainWindow::MainWindow(AppContext& app, Prompter& prompter, const StartupEnviron
     QAction* remove = m_headerMenu->addAction(QStringLiteral("Убрать столбец"));
     remove->setVisible(false);
 
+    m_mass = new MassProcessingPanel(m_app, m_prompter, central);
+    m_mass->selectedClients = [this] {
+        std::vector<int> ids;
+        if (!m_iterationSet)
+            return ids;
+        const ResultSet& rows = m_iterationSet->rows();
+        const int idc = m_iterationSet->columnIndex(QStringLiteral("IDC"));
+        for (int r = 0; idc >= 0 && r < rows.rowCount; ++r)
+            ids.push_back(int(rows.at(r, idc).toInteger()));
+        return ids;
+    };
+
+    m_mass->selectAgain = [this] {
+        if (m_documents)
+            m_documents->select();
+    };
+    m_mass->listChanged = [this] { reopenList(); };
+
     m_app.state.ConfirmClose = false;
     m_startup = runStartup(m_app, env, m_prompter);
     if (m_startup == StartupOutcome::Ready)
@@ -135,8 +156,11 @@ MainWindow::MainWindow(AppContext& app, Prompter& prompter, const StartupEnviron
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::setWindows(DocumentWindow* documents, MultiPanelWindow* multiPanel,
-                            ReportWindow* report) {
+void MainWindow::setWindows(CardWindow* card, DocumentWindow* documents,
+                            MultiPanelWindow* multiPanel, ReportWindow* report) {
+    m_card = card;
+    if (m_card)
+        m_card->listChanged = [this] { reopenList(); };
     m_documents = documents;
     m_multiPanel = multiPanel;
     m_report = report;
@@ -176,6 +200,25 @@ void MainWindow::buildMenus() {
                                          QStringLiteral("Найти абонента"), find, &QAction::trigger);
     findTool->setObjectName(QStringLiteral("FindClientsButton"));
     findTool->setToolTip(QStringLiteral("Найти абонента"));
+    QAction* add = client->addAction(QStringLiteral("Добавить"), this, &MainWindow::addClient);
+    add->setObjectName(QStringLiteral("AddClientAction"));
+    QAction* addTool = tools->addAction(style()->standardIcon(QStyle::SP_FileIcon),
+                                        QStringLiteral("Добавить нового абонента"), add, &QAction::trigger);
+    addTool->setObjectName(QStringLiteral("AddClientButton"));
+    QAction* remove = client->addAction(QStringLiteral("Удалить"), this, &MainWindow::deleteClient);
+    remove->setObjectName(QStringLiteral("DeleteClientAction"));
+    QAction* removeTool = tools->addAction(style()->standardIcon(QStyle::SP_TrashIcon),
+                                           QStringLiteral("Удалить абонента"), remove, &QAction::trigger);
+    removeTool->setObjectName(QStringLiteral("DeleteClientButton"));
+    QAction* mass = client->addAction(QStringLiteral("Общая обработка"), this,
+                                      &MainWindow::startMassProcessing);
+    mass->setObjectName(QStringLiteral("MassProcessingAction"));
+    addRightsAction(Login::Command::AddClient, add);
+    addRightsAction(Login::Command::AddClient, addTool);
+    addRightsAction(Login::Command::DeleteClient, remove);
+    addRightsAction(Login::Command::DeleteClient, removeTool);
+    addRightsAction(Login::Command::MassProcessing, mass);
+    client->addSeparator();
     QAction* print = client->addAction(QStringLiteral("Печать списка абонентов"), this,
                                        &MainWindow::printList);
     print->setObjectName(QStringLiteral("PrintListAction"));
@@ -409,10 +452,81 @@ void MainWindow::takeCurrentRow() {
 }
 
 void MainWindow::openCard() {
+    m_app.selection.NewClientMode = false;
     if (m_listModel->rowCount() == 0)
         return;
     takeCurrentRow();
     emit openCardRequested(m_app.selection.CurrentClientId);
+    if (m_card)
+        m_card->ZapKart(m_app.selection.CurrentClientId);
+}
+
+void MainWindow::setCurrentRow(int row) {
+    if (m_listModel->rowCount() == 0)
+        return;
+    row = std::clamp(row, 0, m_listModel->rowCount() - 1);
+    m_grid->setCurrentIndex(m_listModel->index(row, 0));
+    takeCurrentRow();
+}
+
+void MainWindow::reopenList() {
+    if (!m_app.connected() || m_app.selection.ListSql.isEmpty())
+        return;
+    const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : 0;
+    try {
+        if (m_iterationSet)
+            m_iterationSet->open();
+        ResultSet rows = m_app.db().query(m_app.selection.ListSql);
+        m_listModel->setRows(std::move(rows));
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+        return;
+    }
+    m_listOpen = true;
+    ZapolnTabl();
+    setCurrentRow(row);
+}
+
+void MainWindow::addClient() {
+    if (!m_app.connected())
+        return;
+    int id = 0;
+    try {
+        id = Clients::addClient(m_app);
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+        return;
+    }
+    m_app.selection.ListSql = Clients::newClientListSql(id);
+    m_iterationSet = std::make_unique<Query>(m_app.db());
+    m_iterationSet->setSql(QStringLiteral("select * from Client where IDC=") + QString::number(id));
+    reopenList();
+    m_app.selection.NewClientMode = true;
+    m_app.selection.CurrentClientId = id;
+    if (m_card)
+        m_card->ZapKart(id);
+}
+
+void MainWindow::deleteClient() {
+    if (!m_app.connected() || m_listModel->rowCount() == 0)
+        return;
+    takeCurrentRow(); // exactly the subscriber shown as current
+    const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : 0;
+    try {
+        if (!Clients::deleteClient(m_app, m_prompter, m_app.selection.CurrentClientId))
+            return;
+    } catch (const DbError& e) {
+        m_prompter.error(e.message());
+        return;
+    }
+    reopenList();
+    setCurrentRow(row > 0 ? row - 1 : 0);
+}
+
+void MainWindow::startMassProcessing() {
+    if (m_documents)
+        m_documents->openMassSelection();
+    m_mass->open();
 }
 
 void MainWindow::printList() {

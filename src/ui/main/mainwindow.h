@@ -16,6 +16,8 @@ class QLabel;
 class QMenu;
 class QStandardItemModel;
 class QTableView;
+class CardWindow;
+class MassProcessingPanel;
 class MultiPanelWindow;
 class ReportWindow;
 class ResultSetModel;
@@ -31,7 +33,7 @@ public:
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    void setWindows(DocumentWindow* documents, MultiPanelWindow* multiPanel,
+    void setWindows(CardWindow* card, DocumentWindow* documents, MultiPanelWindow* multiPanel,
                     ReportWindow* report);
 
     StartupOutcome startupOutcome() const { return m_startup; }
@@ -58,6 +60,13 @@ public:
     void sortBySection();
     void hideSection();
     void printList();
+    // "Добавить", "Удалить", "Общая обработка".
+    void addClient();
+    void deleteClient();
+    void startMassProcessing();
+    MassProcessingPanel* massPanel() const { return m_mass; }
+    // Reopens the list and IterationSet with their statements, on the same row.
+    void reopenList();
     // Registers the actions a rights level may disable (the commands of later windows too).
     void addRightsAction(Login::Command command, QAction* action);
 
@@ -76,15 +85,17 @@ private:
     void startLogin();
     void afterPassword();
     void centreBanner();
-    void reopenList(const QString& sql);
     void takeCurrentRow();
     void openCard();
+    void setCurrentRow(int row);
     void writeJournal(const QString& action);
 
     AppContext& m_app;
     Prompter& m_prompter;
     StartupOutcome m_startup = StartupOutcome::Failed;
+    CardWindow* m_card = nullptr;
     DocumentWindow* m_documents = nullptr;
+    MassProcessingPanel* m_mass = nullptr;
     MultiPanelWindow* m_multiPanel = nullptr;
     ReportWindow* m_report = nullptr;
 
