@@ -148,6 +148,7 @@ void TestClients::refusedMassChangeWritesNothing_data() {
     QTest::newRow("tariff with letters") << 0 << 0 << u"abc"_s << u"Тариф услуги"_s;
     QTest::newRow("no service") << 0 << -1 << u"12"_s << u"Выберите услугу"_s;
     QTest::newRow("no area") << 2 << 0 << QString() << u"Выберите участок"_s;
+    QTest::newRow("address without a street") << 3 << 0 << QString() << u"Адресные данные заполнены не полностью!"_s;
 }
 
 void TestClients::refusedMassChangeWritesNothing() {
@@ -164,6 +165,7 @@ void TestClients::refusedMassChangeWritesNothing() {
     const QString said = Clients::massProcess(app(), {1, 2}, c);
     QVERIFY2(said.startsWith(refusal), qPrintable(said));
     QCOMPARE(rows(u"select CLIENT, TARIF from Tarif1"_s), QStringList{u"1|7"_s}); // the old tariff stays
+    QCOMPARE(rows(u"select ST from Client where IDC=1"_s), QStringList{u"1"_s});
     QCOMPARE(scalar(u"select count(*) from Zhurnal"_s), u"0"_s);
 }
 

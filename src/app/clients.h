@@ -34,8 +34,8 @@ struct MassChange {
     QString house, building;
 };
 // Applies the change to every listed subscriber and writes its journal line, then rebuilds the
-// snapshot. A change that lacks its service or area, or a tariff that is not a number, is
-// refused with a message saying what is missing: nothing is written. Throws DbError.
+// snapshot. A change that lacks its service or area, a tariff that is not a number, or an
+// address without a street (or without both city and settlement) is refused with a message saying what is missing: nothing is written. Throws DbError.
 // Returns the refusal, or an empty text when done.
 QString massProcess(AppContext& app, const std::vector<int>& clientIds, const MassChange& change,
                     Progress* progress = nullptr);

@@ -157,6 +157,10 @@ void BenefitWindow::openCorrection(int idl) {
 }
 
 void BenefitWindow::showEvent(QShowEvent* event) {
+    if (!m_placed && parentWidget()) { // first opened in the middle of the program's window
+        m_placed = true;
+        move(parentWidget()->frameGeometry().center() - rect().center());
+    }
     m_kindBox->clear();
     m_kinds.clear();
     int position = -1;

@@ -43,6 +43,7 @@ private:
     CardWindow* m_card = nullptr;
     std::optional<int> m_idl; // the holder corrected; empty for a new one
     int m_kind = 0;           // SelectedBenefitKind
+    bool m_placed = false;
     std::vector<Benefits::Kind> m_kinds;
     QLineEdit *m_name, *m_persons, *m_basis, *m_series, *m_number, *m_issuer;
     QComboBox* m_kindBox;

@@ -296,6 +296,8 @@ void DocumentWindow::openMassSelection() {
     setWindowTitle(SelectionCaption::Plain);
     resize(588, 240);
     placeOverParent();
+    if (parentWidget()) // above the processing panel, which stands in the middle
+        move(x(), parentWidget()->frameGeometry().top() + 90);
     show();
     raise();
     activateWindow();
