@@ -86,3 +86,18 @@ std::optional<int> AddressBoxes::chosenId(AddressLevel level) const {
         return std::nullopt;
     return b.ids[size_t(i)];
 }
+
+void AddressBoxes::refillFrom(AddressLevel level) {
+    if (level == AddressLevel::Area)
+        return fill(level);
+    for (int l = int(level); l <= int(AddressLevel::Street); ++l)
+        fill(AddressLevel(l));
+}
+
+void AddressBoxes::cascadeChoice(AddressLevel level) {
+    if (level == AddressLevel::Street || level == AddressLevel::Area)
+        return;
+    if (level == AddressLevel::City)
+        ids.settlement = 0;
+    refillFrom(level);
+}

@@ -32,6 +32,11 @@ public:
     void fillAll();
     void fill(std::initializer_list<AddressLevel> levels);
     void clearItems(AddressLevel level);
+    // The level and the address levels below it refilled (the area list only itself).
+    void refillFrom(AddressLevel level);
+    // What a choice does in the selection and the mass processing: a city resets the settlement,
+    // then the chosen level and those below it are refilled; a street or an area refills nothing.
+    void cascadeChoice(AddressLevel level);
     // The id of the chosen item, if any.
     std::optional<int> chosenId(AddressLevel level) const;
 

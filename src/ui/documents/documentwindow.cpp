@@ -212,45 +212,9 @@ bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
 
 QComboBox* DocumentWindow::box(AddressLevel level) const { return m_address->box(level); }
 
-void DocumentWindow::chosen(AddressLevel level) {
-    using L = AddressLevel;
-    switch (level) {
-    case L::Region:
-        m_address->fill({L::Region, L::City, L::District, L::Settlement, L::Street});
-        break;
-    case L::City:
-        m_address->ids.settlement = 0;
-        m_address->fill({L::City, L::District, L::Settlement, L::Street});
-        break;
-    case L::District:
-        m_address->fill({L::District, L::Settlement, L::Street});
-        break;
-    case L::Settlement:
-        m_address->fill({L::Settlement, L::Street});
-        break;
-    case L::Street:
-    case L::Area:
-        break;
-    }
-}
+void DocumentWindow::chosen(AddressLevel level) { m_address->cascadeChoice(level); }
 
-void DocumentWindow::cleared(AddressLevel level) {
-    using L = AddressLevel;
-    switch (level) {
-    case L::Region:
-        return m_address->fill({L::Region, L::City, L::District, L::Settlement, L::Street});
-    case L::City:
-        return m_address->fill({L::City, L::District, L::Settlement, L::Street});
-    case L::District:
-        return m_address->fill({L::District, L::Settlement, L::Street});
-    case L::Settlement:
-        return m_address->fill({L::Settlement, L::Street});
-    case L::Street:
-        return m_address->fill(L::Street);
-    case L::Area:
-        return m_address->fill(L::Area);
-    }
-}
+void DocumentWindow::cleared(AddressLevel level) { m_address->refillFrom(level); }
 
 void DocumentWindow::clearAll() {
     for (QLineEdit* e : {m_house, m_building, m_apartment, m_name, m_account})

@@ -59,23 +59,8 @@ MassProcessingPanel::MassProcessingPanel(AppContext& app, Prompter& prompter, QW
                         {"MassRegionClear", "MassCityClear", "MassDistrictClear",
                          "MassSettlementClear", "MassStreetClear", "MassAreaClear"});
     connect(m_kind, &QComboBox::activated, this, &MassProcessingPanel::kindChosen);
-    connect(m_address, &AddressBoxes::chosen, this, [this](AddressLevel level, int) {
-        using L = AddressLevel;
-        switch (level) {
-        case L::Region:
-            return m_address->fill({L::Region, L::City, L::District, L::Settlement, L::Street});
-        case L::City:
-            m_address->ids.settlement = 0;
-            return m_address->fill({L::City, L::District, L::Settlement, L::Street});
-        case L::District:
-            return m_address->fill({L::District, L::Settlement, L::Street});
-        case L::Settlement:
-            return m_address->fill({L::Settlement, L::Street});
-        case L::Street:
-        case L::Area:
-            return;
-        }
-    });
+    connect(m_address, &AddressBoxes::chosen, this,
+            [this](AddressLevel level, int) { m_address->cascadeChoice(level); });
 
     auto* g = new QGridLayout(m_addressGroup);
     const char* captions[] = {"Регион", "Город", "Район", "Нас. пункт", "Улица"};
