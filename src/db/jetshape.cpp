@@ -151,13 +151,18 @@ bool scanStatementShape(const QString& statement, StatementShape& shape) {
     qsizetype i = 0;
     while (i < n) {
         const char16_t c = s[i];
-        const bool afterAs = std::exchange(lastWordWasAs, false);
-        if (c == u' ') {
-            lastWordWasAs = afterAs; // the most common character, kept out of the dispatch below
+        if (c == u' ') { // the most common characters, kept out of the dispatch below
             *out++ = c;
             ++i;
             continue;
         }
+        if (c == u',') {
+            *out++ = c;
+            ++i;
+            lastWordWasOrder = lastWordWasAs = false;
+            continue;
+        }
+        const bool afterAs = std::exchange(lastWordWasAs, false);
         switch (classOf(c)) {
         case Space:
             lastWordWasAs = afterAs;
