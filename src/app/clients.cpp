@@ -35,6 +35,23 @@ QString newClientListSql(int clientId) {
            QString::number(clientId);
 }
 
+QString newClientIterationSql(int clientId) {
+    return QStringLiteral("select * from Client where IDC=") + QString::number(clientId);
+}
+
+void cancelNewClient(AppContext& app, int clientId) {
+    Transaction tx(app.db());
+    app.db().execute(QStringLiteral("Delete * from Client where IDC=") + QString::number(clientId));
+    app.journal().HistZap(QStringLiteral("Client"), JournalText::newClientCancelled(), clientId, 0);
+    tx.commit();
+}
+
+int residents(AppContext& app, int clientId) {
+    const ResultSet r = app.db().query(QStringLiteral("select KOL from Client where IDC=") +
+                                       QString::number(clientId));
+    return r.rowCount ? int(r.at(0, 0).toInteger()) : 0;
+}
+
 bool deleteClient(AppContext& app, Prompter& prompter, int clientId) {
     if (!prompter.ask(QStringLiteral("ВНИМАНИЕ!!!"),
                       QStringLiteral("Вы действительно хотите удалить абонента? Ваши действия "

@@ -18,6 +18,13 @@ int addClient(AppContext& app);
 // The list showing the new subscriber alone (outer joins: it has no address yet).
 QString newClientListSql(int clientId);
 
+// Every column of the new subscriber (its IterationSet).
+QString newClientIterationSql(int clientId);
+// "Отмена" on the card of a subscriber just created: its row goes, with the journal line.
+void cancelNewClient(AppContext& app, int clientId);
+// The stored residents of a subscriber (0 when unknown).
+int residents(AppContext& app, int clientId);
+
 // Asks, refuses while charges exist for the subscriber in a shown service, then deletes its
 // Client row (its other rows stay) with the journal line. True when deleted.
 bool deleteClient(AppContext& app, Prompter& prompter, int clientId);

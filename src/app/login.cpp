@@ -11,6 +11,8 @@ int column(const ResultSet& rows, const char* name) {
 }
 } // namespace
 
+ResultSet users(Connection& db) { return db.query(QStringLiteral("select * from Users")); }
+
 User findUser(const ResultSet& users, const QString& typedPassword) {
     if (users.rowCount == 0)
         return {NoUsersId, {}};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/backend.h"
+#include "db/connection.h"
 
 #include <QString>
 #include <vector>
@@ -16,6 +17,9 @@ struct User {
     int id = 0; // 0: nobody
     QString name;
 };
+
+// The Users rows the password is looked up in. Throws DbError.
+ResultSet users(Connection& db);
 
 // The first row of Users (in the table's order) whose PASS equals the typed text exactly; no
 // row: id 0. An empty Users logs in as NoUsersId with an empty name.

@@ -1,5 +1,6 @@
 #include "ui/card/benefitwindow.h"
 
+#include "app/clients.h"
 #include "common/dates.h"
 #include "db/dberror.h"
 #include "db/journal.h"
@@ -192,9 +193,8 @@ void BenefitWindow::kindChosen(int index) {
     } else if (k.TIPLG == 2) {
         // the subscriber's stored residents
         try {
-            const ResultSet r = m_app.db().query(QStringLiteral("select KOL from Client where IDC=") +
-                                                 QString::number(m_app.selection.CurrentClientId));
-            m_persons->setText(QString::number(r.rowCount ? r.at(0, 0).toInteger() : 0));
+            m_persons->setText(
+                QString::number(Clients::residents(m_app, m_app.selection.CurrentClientId)));
         } catch (const DbError& e) {
             m_prompter.error(e.message());
         }

@@ -1,8 +1,7 @@
 #include "ui/card/cardwindow.h"
 
+#include "app/clients.h"
 #include "db/dberror.h"
-#include "db/journal.h"
-#include "db/transaction.h"
 #include "period/balance.h"
 #include "app/benefits.h"
 #include "ui/card/benefitwindow.h"
@@ -525,10 +524,7 @@ void CardWindow::cancel() {
     if (m_app.selection.NewClientMode) {
         const int id = m_app.selection.CurrentClientId;
         try {
-            Transaction tx(m_app.db());
-            m_app.db().execute(QStringLiteral("Delete * from Client where IDC=") + QString::number(id));
-            m_app.journal().HistZap(QStringLiteral("Client"), JournalText::newClientCancelled(), id, 0);
-            tx.commit();
+            Clients::cancelNewClient(m_app, id);
         } catch (const DbError& e) {
             m_prompter.error(e.message());
             return;

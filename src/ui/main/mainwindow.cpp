@@ -256,7 +256,7 @@ void MainWindow::startLogin() {
                                          "Укажите путь к базе в первой строке Config.ini.")
                               .arg(m_app.state.DatabasePath),
                           {}, {});
-        users = m_app.db().query(QStringLiteral("select * from Users"));
+        users = Login::users(m_app.db());
     } catch (const DbError& e) {
         m_prompter.error(e.message());
         m_app.state.ConfirmClose = false; // nobody can log in: the program ends
@@ -282,7 +282,7 @@ void MainWindow::afterPassword() {
         m_prompter.error(e.message());
     }
     try {
-        const ResultSet users = m_app.db().query(QStringLiteral("select * from Users"));
+        const ResultSet users = Login::users(m_app.db());
         Interfac(Login::rightsLevel(users, m_app.CurrentUserId));
     } catch (const DbError& e) {
         m_prompter.error(e.message());
@@ -499,7 +499,7 @@ void MainWindow::addClient() {
     }
     m_app.selection.ListSql = Clients::newClientListSql(id);
     m_iterationSet = std::make_unique<Query>(m_app.db());
-    m_iterationSet->setSql(QStringLiteral("select * from Client where IDC=") + QString::number(id));
+    m_iterationSet->setSql(Clients::newClientIterationSql(id));
     reopenList();
     m_app.selection.NewClientMode = true;
     m_app.selection.CurrentClientId = id;
