@@ -9,12 +9,6 @@ namespace Benefits {
 
 namespace {
 
-int column(const ResultSet& r, const char* name) {
-    for (int i = 0; i < r.columns.size(); ++i)
-        if (r.columns[i].compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
 
 struct Piece {
     QString column, value, update;
@@ -63,8 +57,8 @@ QDate dateOr(const Value& v, QDate fallback) {
 
 std::vector<Kind> kinds(AppContext& app) {
     const ResultSet r = app.db().query(QStringLiteral("select * from LgtSpr"));
-    const int id = column(r, "IDLG"), name = column(r, "NAME"), proc = column(r, "PROC"),
-              type = column(r, "TIPLG");
+    const int id = r.columnIndex(u"IDLG"), name = r.columnIndex(u"NAME"), proc = r.columnIndex(u"PROC"),
+              type = r.columnIndex(u"TIPLG");
     std::vector<Kind> out;
     for (int row = 0; row < r.rowCount; ++row)
         out.push_back({int(r.at(row, id).toInteger()), r.at(row, name).toText(),
@@ -85,7 +79,7 @@ std::optional<Holder> load(AppContext& app, int idl, QDate today) {
     if (r.rowCount == 0)
         return std::nullopt;
     auto v = [&](const char* name) {
-        const int c = column(r, name);
+        const int c = r.columnIndex(QLatin1String(name));
         return c >= 0 ? r.at(0, c) : Value();
     };
     Holder h;

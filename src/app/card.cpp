@@ -11,10 +11,7 @@ namespace Card {
 namespace {
 Money sumOf(Connection& db, const QString& sql, const char* column) {
     const ResultSet r = db.query(sql);
-    int c = -1;
-    for (int i = 0; i < r.columns.size(); ++i)
-        if (r.columns[i].compare(QLatin1String(column), Qt::CaseInsensitive) == 0)
-            c = i;
+    const int c = r.columnIndex(QLatin1String(column));
     Money sum;
     for (int row = 0; c >= 0 && row < r.rowCount; ++row)
         sum += r.at(row, c).toMoney();
@@ -33,10 +30,8 @@ Data load(AppContext& app, int clientId) {
         db.query(QStringLiteral("select * from Client where IDC=") + QString::number(clientId));
     Data d;
     auto text = [&](const char* column) {
-        for (int i = 0; i < r.columns.size(); ++i)
-            if (r.columns[i].compare(QLatin1String(column), Qt::CaseInsensitive) == 0)
-                return r.rowCount ? r.at(0, i) : Value();
-        return Value();
+        const int i = r.columnIndex(QLatin1String(column));
+        return i >= 0 && r.rowCount ? r.at(0, i) : Value();
     };
     d.LS = text("LS").toText();
     d.FIO = text("FIO").toText();

@@ -3,12 +3,6 @@
 namespace Login {
 
 namespace {
-int column(const ResultSet& rows, const char* name) {
-    for (int i = 0; i < rows.columns.size(); ++i)
-        if (rows.columns[i].compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
 } // namespace
 
 ResultSet users(Connection& db) { return db.query(QStringLiteral("select * from Users")); }
@@ -16,8 +10,8 @@ ResultSet users(Connection& db) { return db.query(QStringLiteral("select * from 
 User findUser(const ResultSet& users, const QString& typedPassword) {
     if (users.rowCount == 0)
         return {NoUsersId, {}};
-    const int pass = column(users, "PASS"), id = column(users, "IDUSR"),
-              name = column(users, "NAME");
+    const int pass = users.columnIndex(u"PASS"), id = users.columnIndex(u"IDUSR"),
+              name = users.columnIndex(u"NAME");
     if (pass < 0 || id < 0)
         return {};
     for (int r = 0; r < users.rowCount; ++r)
@@ -28,7 +22,7 @@ User findUser(const ResultSet& users, const QString& typedPassword) {
 }
 
 int rightsLevel(const ResultSet& users, int userId) {
-    const int id = column(users, "IDUSR"), prav = column(users, "PRAV");
+    const int id = users.columnIndex(u"IDUSR"), prav = users.columnIndex(u"PRAV");
     if (id < 0 || prav < 0)
         return 0;
     for (int r = 0; r < users.rowCount; ++r)

@@ -18,6 +18,19 @@ struct ResultSet {
     int rowCount = 0;
 
     const Value& at(int row, int column) const { return cells[size_t(row) * columns.size() + column]; }
+    // The position of a column by its name, without regard to case; -1 when missing.
+    int columnIndex(QStringView name) const {
+        for (int i = 0; i < columns.size(); ++i)
+            if (QStringView(columns[i]).compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
+    int columnIndex(QLatin1StringView name) const {
+        for (int i = 0; i < columns.size(); ++i)
+            if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
 };
 
 // A prepared statement of the backend, kept and reused for every statement of the same shape.

@@ -161,20 +161,21 @@ Connection::Result Connection::run(const QString& statement, bool readRows) {
     return result;
 }
 
+void Connection::bindConverted(BackendStatement& stmt, const ParamSlot& p, const Value& v,
+                               const QString& statement) {
+    if (p.target.type == JetType::Unknown)
+        return stmt.bind(p.number, v);
+    QString error;
+    const auto converted = valueForColumn(v, p.target, p.column, &error);
+    if (!converted)
+        fail(statement, error);
+    stmt.bind(p.number, *converted);
+}
+
 void Connection::bindParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
                             const std::vector<Value>& literals, const QString& statement) {
-    for (const ParamSlot& p : params) {
-        const Value& v = literals[size_t(p.literalIndex)];
-        if (p.target.type == JetType::Unknown) {
-            stmt.bind(p.number, v);
-            continue;
-        }
-        QString error;
-        const auto converted = valueForColumn(v, p.target, p.column, &error);
-        if (!converted)
-            fail(statement, error);
-        stmt.bind(p.number, *converted);
-    }
+    for (const ParamSlot& p : params)
+        bindConverted(stmt, p, literals[size_t(p.literalIndex)], statement);
 }
 
 void Connection::bindShapeParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
@@ -215,16 +216,7 @@ void Connection::bindShapeParams(BackendStatement& stmt, const std::vector<Param
                 stmt.bindInteger(p.number, lit.integer);
             continue;
         }
-        const Value v = lit.toValue();
-        if (p.target.type == JetType::Unknown) {
-            stmt.bind(p.number, v);
-            continue;
-        }
-        QString error;
-        const auto converted = valueForColumn(v, p.target, p.column, &error);
-        if (!converted)
-            fail(statement, error);
-        stmt.bind(p.number, *converted);
+        bindConverted(stmt, p, lit.toValue(), statement);
     }
 }
 

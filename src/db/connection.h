@@ -56,6 +56,9 @@ private:
     Result runSchema(const QString& statement, const Translation& tr);
     Result runSelectInto(const QString& statement, const Translation& tr,
                          const std::vector<Value>& literals);
+    // A literal bound as it is, or converted for the column it is written into.
+    void bindConverted(BackendStatement& stmt, const ParamSlot& p, const Value& v,
+                       const QString& statement);
     void bindParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
                     const std::vector<Value>& literals, const QString& statement);
     void bindShapeParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,

@@ -23,12 +23,7 @@ void Query::setRecNo(int n) {
     m_row = std::clamp(n, 1, m_rows.rowCount) - 1;
 }
 
-int Query::columnIndex(const QString& name) const {
-    for (int i = 0; i < m_rows.columns.size(); ++i)
-        if (m_rows.columns[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
+int Query::columnIndex(const QString& name) const { return m_rows.columnIndex(name); }
 
 Value Query::value(int column) const {
     if (eof() || column < 0 || column >= m_rows.columns.size())
