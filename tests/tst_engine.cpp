@@ -1,6 +1,7 @@
 #include "db/dberror.h"
 #include "db/query.h"
 #include "db/transaction.h"
+#include "db/jetshape.h"
 #include "testsupport.h"
 
 #include <QRegularExpression>
@@ -18,6 +19,7 @@ private slots:
     void select_data();
     void select();
     void oneShapeServesEveryLiteral();
+    void shapeOfARepeatedHeadIsTheShapeOfTheWhole();
     void columnNames();
     void textForms();
     void writesConvertRegionalText_data();
@@ -148,6 +150,12 @@ void TestEngine::oneShapeServesEveryLiteral() {
         {"select ID from T where ID = 4and CODE = \"c3\"", "4"},
         {"select ID from T where AMOUNT = 5.5", "4"},
         {"select ID from T where AMOUNT = 2", "7"},
+        // the same head, then no literal, another literal kind or a glued word
+        {"select ID from T where AMOUNT = AMOUNT and ID = 7", "7"},
+        {"select ID from T where AMOUNT = .5", ""},
+        {"select ID from T where AMOUNT = #01/01/2024# or ID = 6", "6"},
+        {"select ID from T where AMOUNT = 2and ID = 7", "7"},
+        {"select ID from T where AMOUNT = 2 or ID = 1 order by 1", "1,7"},
         {"select ID from T where D = #03/15/2024#", "1"},
         {"select ID from T where D = #12/31/2999#", "4"},
         {"select ID, NAME from T where ID in (1, 3) order by 1", "1|Иванов,3|Петров"},
@@ -159,6 +167,35 @@ void TestEngine::oneShapeServesEveryLiteral() {
         const QString sql = QString::fromUtf8(c.sql);
         QCOMPARE(rows(sql).join(u','), QString::fromUtf8(c.expected));
     }
+}
+
+void TestEngine::shapeOfARepeatedHeadIsTheShapeOfTheWhole() {
+    // a scan that continues from a recent statement's head must give what a scan from the start
+    // gives, whatever follows the head
+    const char* heads[] = {"select ID from T where ID = ", "select ID from T where ID =",
+                           "insert into T (ID, NAME) values (", "select * from T order by ",
+                           "select NAME as ", "update T set NAME = ", "create table X (A ",
+                           "select * from (select ID from T order by "};
+    const char* tails[] = {"1", "1.5", "'a''b'", "\"x\"", "#01/02/2024#", "ID", "2and ID = 3",
+                           ".5", "5e3", "[NAME]", "(1)", "'ХВС' from T", "Nachisl1", "2 desc) where ID = 4",
+                           "'a', 7)", "long)"};
+    StatementShape shared;
+    for (int round = 0; round < 2; ++round)
+        for (const char* head : heads)
+            for (const char* tail : tails) {
+                const QString statement = QString::fromUtf8(head) + QString::fromUtf8(tail);
+                StatementShape fresh;
+                const bool ok = scanStatementShape(statement, fresh);
+                QCOMPARE(scanStatementShape(statement, shared), ok);
+                if (!ok)
+                    continue;
+                QCOMPARE(shared.key, fresh.key);
+                QCOMPARE(shared.literals.size(), fresh.literals.size());
+                for (size_t i = 0; i < fresh.literals.size(); ++i) {
+                    QCOMPARE(int(shared.literals[i].kind), int(fresh.literals[i].kind));
+                    QCOMPARE(shared.literals[i].toValue().toText(), fresh.literals[i].toValue().toText());
+                }
+            }
 }
 
 void TestEngine::columnNames() {

@@ -5,6 +5,7 @@
 #include <QDate>
 
 #include <algorithm>
+#include <cstring>
 #include <array>
 #include <utility>
 
@@ -149,6 +150,41 @@ bool scanStatementShape(const QString& statement, StatementShape& shape) {
         return ok;
     };
     qsizetype i = 0;
+    // a statement with a recent statement's head continues where that one met its first literal
+    ShapePrefix* taken = nullptr;
+    for (ShapePrefix& p : shape.prefixes) {
+        if (p.offset < 0 || p.offset >= n ||
+            std::memcmp(s, p.text.utf16(), size_t(p.offset) * sizeof(char16_t)) != 0)
+            continue;
+        taken = &p;
+        std::copy(p.key.utf16(), p.key.utf16() + p.key.size(), out);
+        out += p.key.size();
+        i = p.offset;
+        orderBy = p.orderBy;
+        depth = p.depth;
+        keepAll = p.keepAll;
+        firstWord = p.firstWord;
+        lastWordWasOrder = p.lastWordWasOrder;
+        lastWordWasAs = p.lastWordWasAs;
+        break;
+    }
+    // otherwise this statement's head is kept at its first literal
+    auto remember = [&](bool afterAs) {
+        if (taken)
+            return;
+        ShapePrefix& p = shape.prefixes[size_t(shape.nextPrefix)];
+        shape.nextPrefix = (shape.nextPrefix + 1) % int(shape.prefixes.size());
+        p.text = statement;
+        p.offset = i;
+        p.key = QString(reinterpret_cast<const QChar*>(keyStart), out - keyStart);
+        p.orderBy = orderBy;
+        p.depth = depth;
+        p.keepAll = keepAll;
+        p.firstWord = firstWord;
+        p.lastWordWasOrder = lastWordWasOrder;
+        p.lastWordWasAs = afterAs;
+        taken = &p;
+    };
     while (i < n) {
         const char16_t c = s[i];
         if (c == u' ') { // the most common characters, kept out of the dispatch below
@@ -174,6 +210,7 @@ bool scanStatementShape(const QString& statement, StatementShape& shape) {
         case Bad:
             return finish(false); // keeps the markers unambiguous
         case Quote: {
+            remember(afterAs);
             const qsizetype start = i++;
             qsizetype from = i;
             QString collapsed;
@@ -211,6 +248,7 @@ bool scanStatementShape(const QString& statement, StatementShape& shape) {
             continue;
         }
         case Hash: {
+            remember(afterAs);
             const qsizetype end = statement.indexOf(u'#', i + 1);
             if (end < 0)
                 return finish(false);
@@ -238,6 +276,7 @@ bool scanStatementShape(const QString& statement, StatementShape& shape) {
             }
             [[fallthrough]];
         case Digit: {
+            remember(afterAs);
             qsizetype j = i;
             qint64 integer = 0;
             for (; j < n && s[j] >= u'0' && s[j] <= u'9'; ++j)

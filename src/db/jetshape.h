@@ -3,6 +3,7 @@
 #include "db/value.h"
 
 #include <QString>
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -24,9 +25,23 @@ struct ShapeLiteral {
     Value toValue() const;
 };
 
+// Where the scan of a recent statement met its first literal, and what it knew there: a
+// statement that starts with the same text continues from that point. (A routine sends the
+// same statement head again and again with other values.)
+struct ShapePrefix {
+    QString text;          // the statement the prefix was taken from
+    qsizetype offset = -1; // the first literal's position; -1: unused
+    QString key;           // the key up to there
+    quint64 orderBy = 0;
+    int depth = 0;
+    bool keepAll = false, firstWord = true, lastWordWasOrder = false, lastWordWasAs = false;
+};
+
 struct StatementShape {
     QString key;
     std::vector<ShapeLiteral> literals;
+    std::array<ShapePrefix, 4> prefixes; // the latest heads, replaced in turn
+    int nextPrefix = 0;
 };
 
 // Fills shape (its buffers are reused from call to call); false for text the pass does not
