@@ -44,6 +44,7 @@ private slots:
     void plainSelectionListsAndCounts();
     void quoteInACriterionSelectsNothing();
     void cascadeRefillsTheLowerLists();
+    void enterMovesAlongTheCriteria();
     void listLayoutAndHeaderBar();
     void sortingWrapsTheStatement();
     void excludedRowsAreColoured();
@@ -212,6 +213,30 @@ void TestWindows::cascadeRefillsTheLowerLists() {
     p.find<QCheckBox>(d, "HasApartmentBox")->setChecked(true);
     QVERIFY(!apartment->isEnabled());
     QCOMPARE(apartment->text(), u"15"_s);
+}
+
+void TestWindows::enterMovesAlongTheCriteria() {
+    Program p;
+    DocumentWindow* d = p.documents();
+    d->openPlainSelection();
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    QCOMPARE(QApplication::focusWidget(), p.find<QLineEdit>(d, "AccountEdit"));
+    const struct {
+        const char* from;
+        int key;
+        const char* to;
+    } moves[] = {{"AccountEdit", Qt::Key_Return, "NameEdit"},   {"NameEdit", Qt::Key_Return, "RegionBox"},
+                 {"RegionBox", Qt::Key_Return, "DistrictBox"},  {"CityBox", Qt::Key_Return, "DistrictBox"},
+                 {"DistrictBox", Qt::Key_Return, "SettlementBox"}, {"SettlementBox", Qt::Key_Return, "StreetBox"},
+                 {"StreetBox", Qt::Key_Return, "HouseEdit"},    {"HouseEdit", Qt::Key_Return, "ApartmentEdit"},
+                 {"BuildingEdit", Qt::Key_Return, "ApartmentEdit"}, {"ApartmentEdit", Qt::Key_Left, "HouseEdit"},
+                 {"ApartmentEdit", Qt::Key_Return, "SelectButton"}};
+    for (const auto& m : moves) {
+        QWidget* from = p.find<QWidget>(d, m.from);
+        from->setFocus();
+        QTest::keyClick(from, Qt::Key(m.key));
+        QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(m.to));
+    }
 }
 
 void TestWindows::listLayoutAndHeaderBar() {
