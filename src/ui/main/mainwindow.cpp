@@ -32,7 +32,7 @@ constexpr int RowIndicatorWidth = 14;
 
 // ZapolnTabl's widths: 60, 240, 120, 120, then 60 up to column 9; IDC and TIPZ (the last two)
 // are never visible; the others keep the default.
-int designWidth(int column, int columns) {
+int listWidth(int column, int columns) {
     if (column >= columns - 2)
         return 0;
     static const int widths[] = {60, 240, 120, 120, 60, 60, 60, 60, 60, 60};
@@ -378,7 +378,7 @@ int MainWindow::listColumnWidth(int column) const {
 void MainWindow::ZapolnTabl() {
     const int n = m_listModel->columnCount();
     for (int c = 0; c < n; ++c)
-        m_grid->setColumnWidth(c, withLine(designWidth(c, n)));
+        m_grid->setColumnWidth(c, withLine(listWidth(c, n)));
     m_grid->show();
     m_headerModel->clear();
     m_headerModel->setColumnCount(std::max(n - 1, 1));
@@ -387,7 +387,7 @@ void MainWindow::ZapolnTabl() {
     m_headerBar->show();
     for (int i = 1; i <= n - 2; ++i) {
         m_headerModel->setHeaderData(i, Qt::Horizontal, m_listModel->headerData(i - 1, Qt::Horizontal, Qt::DisplayRole));
-        m_headerBar->resizeSection(i, withLine(designWidth(i - 1, n)));
+        m_headerBar->resizeSection(i, withLine(listWidth(i - 1, n)));
     }
     m_headerBar->setOffset(m_grid->horizontalHeader()->offset());
     takeCurrentRow();
