@@ -181,6 +181,7 @@ QWidget* CardWindow::buildCalculationTab() {
     m_tariffs->setColumnWidth(0, 70);
     m_tariffs->setColumnWidth(1, 80);
     m_tariffs->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_tariffs->setFixedWidth(70 + 80 + 2 * m_tariffs->frameWidth() + 18);
     connect(m_tariffs, &QTableWidget::itemChanged, this, [this] { m_modified = true; });
     g->addWidget(m_tariffs, 0, 2, 4, 1);
     g->setRowStretch(3, 1);
