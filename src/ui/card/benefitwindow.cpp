@@ -5,6 +5,7 @@
 #include "db/dberror.h"
 #include "db/journal.h"
 #include "ui/card/cardwindow.h"
+#include "ui/common/controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,27 +18,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-QLineEdit* edit(const char* name) {
-    auto* e = new QLineEdit;
-    e->setObjectName(QLatin1String(name));
-    return e;
-}
-QDateEdit* picker(const char* name) {
-    auto* d = new QDateEdit;
-    d->setObjectName(QLatin1String(name));
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    return d;
-}
-} // namespace
+using Controls::edit;
+
 
 BenefitWindow::BenefitWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_app(app), m_prompter(prompter),
       m_name(edit("HolderName")), m_persons(edit("HolderPersons")), m_basis(edit("HolderBasis")),
       m_series(edit("DocSeries")), m_number(edit("DocNumber")), m_issuer(edit("DocIssuer")),
       m_kindBox(new QComboBox), m_percent(new QLabel), m_endLabel(new QLabel(QStringLiteral("Конец действия"))),
-      m_docDate(picker("DocDate")), m_start(picker("StartDate")), m_end(picker("EndDate")),
+      m_docDate(Controls::datePicker("DocDate")), m_start(Controls::datePicker("StartDate")), m_end(Controls::datePicker("EndDate")),
       m_unlimited(new QCheckBox(QStringLiteral("Бессрочная льгота"))),
       m_ignoreEnd(new QCheckBox(QStringLiteral("Не реагировать на конечную дату"))) {
     setObjectName(QStringLiteral("TForm5"));
@@ -160,7 +149,7 @@ void BenefitWindow::openCorrection(int idl) {
 void BenefitWindow::showEvent(QShowEvent* event) {
     if (!m_placed && parentWidget()) { // first opened in the middle of the program's window
         m_placed = true;
-        move(parentWidget()->frameGeometry().center() - rect().center());
+        Controls::centreOver(this, parentWidget());
     }
     m_kindBox->clear();
     m_kinds.clear();

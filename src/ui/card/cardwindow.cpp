@@ -6,6 +6,7 @@
 #include "app/benefits.h"
 #include "ui/card/benefitwindow.h"
 #include "ui/common/addressboxes.h"
+#include "ui/common/controls.h"
 #include "ui/common/resultsetmodel.h"
 
 #include <QCheckBox>
@@ -19,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTableView>
@@ -30,24 +30,8 @@
 
 namespace {
 
-const QDate NoDate(1899, 12, 30); // an empty date picker
-
-QLineEdit* edit(const char* name, QWidget* parent = nullptr) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    return e;
-}
-
-QDateEdit* datePicker(const char* name) {
-    auto* d = new QDateEdit;
-    d->setObjectName(QLatin1String(name));
-    d->setCalendarPopup(true);
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    d->setMinimumDate(NoDate);
-    d->setSpecialValueText(QStringLiteral(" ")); // the empty date shows nothing
-    d->setDate(NoDate);
-    return d;
-}
+using Controls::NoDate;
+using Controls::edit;
 
 void setDate(QDateEdit* picker, QDate date) { picker->setDate(date.isValid() ? date : NoDate); }
 QDate dateOf(const QDateEdit* picker) {
@@ -72,8 +56,8 @@ CardWindow::CardWindow(AppContext& app, Prompter& prompter, QWidget* parent)
       m_totalArea(edit("Edit11")), m_livingArea(edit("Edit12")), m_house(edit("Edit3")),
       m_building(edit("Edit4")), m_flat(edit("Edit5")), m_zip(edit("Edit10")),
       m_passSeries(edit("PassSeries")), m_passNumber(edit("PassNumber")),
-      m_passIssuer(edit("PassIssuer")), m_passDate(datePicker("PassDate")),
-      m_birthDate(datePicker("BirthDate")), m_passportPanel(new QGroupBox(QStringLiteral("Паспортные данные"))),
+      m_passIssuer(edit("PassIssuer")), m_passDate(Controls::datePicker("PassDate", true)),
+      m_birthDate(Controls::datePicker("BirthDate", true)), m_passportPanel(new QGroupBox(QStringLiteral("Паспортные данные"))),
       m_period(new QLabel), m_debt(new QLabel), m_tariffs(new QTableWidget),
       m_figures(new QTableWidget), m_excluded(new QCheckBox(QStringLiteral("Исключен из начисления   "))),
       m_correction(new QPushButton(QStringLiteral("Корректировка"))),
@@ -390,8 +374,7 @@ void CardWindow::ZapKart(int clientId) {
     if (!isVisible()) {
         if (!m_placed) {
             m_placed = true;
-            if (const QScreen* s = screen())
-                move(s->availableGeometry().center() - rect().center());
+            Controls::centreOnScreen(this);
         }
         show();
     }

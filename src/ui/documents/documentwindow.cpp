@@ -2,6 +2,7 @@
 
 #include "db/dberror.h"
 #include "db/query.h"
+#include "ui/common/controls.h"
 #include "ui/common/resultsetmodel.h"
 
 #include <QCheckBox>
@@ -21,12 +22,6 @@
 
 namespace {
 
-QLineEdit* edit(const char* name) {
-    auto* e = new QLineEdit;
-    e->setObjectName(QLatin1String(name));
-    return e;
-}
-
 QLabel* label(const QString& text) {
     auto* l = new QLabel(text);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -38,8 +33,9 @@ QLabel* label(const QString& text) {
 DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window), m_app(app), m_prompter(prompter),
       m_address(new AddressBoxes(app, prompter, AddressListForm::Selection, this)),
-      m_account(edit("AccountEdit")), m_name(edit("NameEdit")), m_house(edit("HouseEdit")),
-      m_building(edit("BuildingEdit")), m_apartment(edit("ApartmentEdit")),
+      m_account(Controls::edit("AccountEdit")), m_name(Controls::edit("NameEdit")),
+      m_house(Controls::edit("HouseEdit")), m_building(Controls::edit("BuildingEdit")),
+      m_apartment(Controls::edit("ApartmentEdit")),
       m_hasApartment(new QCheckBox), m_remember(new QCheckBox(QStringLiteral("Запомнить выбор полей"))),
       m_selectButton(new QPushButton(QStringLiteral("Выбрать абонентов (F3)"))),
       m_areaStrip(new QWidget), m_headerStrip(new QWidget),
@@ -242,49 +238,33 @@ void DocumentWindow::showEvent(QShowEvent* event) {
 }
 
 void DocumentWindow::openPlainSelection() {
-    m_headerStrip->hide();
-    m_areaStrip->show();
-    m_grid->hide();
-    setWindowTitle(SelectionCaption::Plain);
-    resize(588, 242);
-    placeOverParent();
-    show();
-    raise();
-    activateWindow();
+    openMode(SelectionCaption::Plain, false, true, false, QSize(588, 242));
 }
 
 void DocumentWindow::openMassSelection() {
-    m_headerStrip->hide();
-    m_areaStrip->hide();
-    m_grid->hide();
-    setWindowTitle(SelectionCaption::Plain);
-    resize(588, 240);
-    placeOverParent();
+    openMode(SelectionCaption::Plain, false, false, false, QSize(588, 240));
     if (parentWidget()) // above the processing panel, which stands in the middle
         move(x(), parentWidget()->frameGeometry().top() + 90);
-    show();
-    raise();
-    activateWindow();
 }
 
 void DocumentWindow::openDocumentMode() {
-    m_headerStrip->show();
-    m_areaStrip->show();
-    m_grid->show();
-    setWindowTitle(SelectionCaption::Document);
-    resize(width() < 588 ? 588 : width(), 535);
-    placeOverParent();
+    openMode(SelectionCaption::Document, true, true, true, QSize(std::max(width(), 588), 535));
+}
+
+void DocumentWindow::openMode(const QString& caption, bool headerStrip, bool areaStrip, bool grid,
+                              QSize size) {
+    m_headerStrip->setVisible(headerStrip);
+    m_areaStrip->setVisible(areaStrip);
+    m_grid->setVisible(grid);
+    setWindowTitle(caption);
+    resize(size);
+    if (!m_placed && parentWidget()) {
+        m_placed = true; // first opened in the middle of the main window, then where the user put it
+        Controls::centreOver(this, parentWidget());
+    }
     show();
     raise();
     activateWindow();
-}
-
-void DocumentWindow::placeOverParent() {
-    if (m_placed || !parentWidget())
-        return;
-    m_placed = true; // first opened in the middle of the main window, then where the user put it
-    const QRect p = parentWidget()->frameGeometry();
-    move(p.center() - QPoint(width() / 2, height() / 2));
 }
 
 bool DocumentWindow::documentMode() const { return !m_headerStrip->isHidden(); }

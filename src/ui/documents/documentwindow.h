@@ -6,7 +6,6 @@
 #include "ui/common/addressboxes.h"
 
 #include <QWidget>
-#include <array>
 
 class QCheckBox;
 class QComboBox;
@@ -15,7 +14,6 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTableView;
-class QToolButton;
 class ResultSetModel;
 
 // Where the plain selection goes: the main list.
@@ -64,7 +62,7 @@ private:
     void cleared(AddressLevel level);
     void clearAll();
     void setGridSql(const QString& sql);
-    void placeOverParent();
+    void openMode(const QString& caption, bool headerStrip, bool areaStrip, bool grid, QSize size);
     void finishGrid();
     QComboBox* box(AddressLevel level) const;
 

@@ -1,13 +1,13 @@
 #include "ui/main/multipanelwindow.h"
 
 #include "app/login.h"
+#include "ui/common/controls.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 MultiPanelWindow::MultiPanelWindow(AppContext& app, QWidget* parent)
@@ -50,8 +50,7 @@ void MultiPanelWindow::showPasswordPanel(const ResultSet& users) {
     setWindowTitle(QStringLiteral("Введите свой пароль"));
     setWindowModality(Qt::ApplicationModal);
     show();
-    if (const QScreen* s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    Controls::centreOnScreen(this);
 }
 
 void MultiPanelWindow::showEvent(QShowEvent* event) {

@@ -1,5 +1,7 @@
 #include "ui/reports/reportwindow.h"
 
+#include "ui/common/controls.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -7,7 +9,6 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QScreen>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -149,8 +150,7 @@ void ReportWindow::showTable(const ReportTable& table) {
 void ReportWindow::showEvent(QShowEvent* event) {
     if (!m_placed) { // first opened centred on the desktop
         m_placed = true;
-        if (const QScreen* s = screen())
-            move(s->availableGeometry().center() - rect().center());
+        Controls::centreOnScreen(this);
     }
     QWidget::showEvent(event);
 }
