@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,6 +16,7 @@ private slots:
     void sqlPrintsRows();
     void sqlWithoutRowsPrintsNothing();
     void failingStatementChangesNothing();
+    void emptyFileIsNotADatabase();
     void databaseFromConfigIni();
     void badArguments_data();
     void badArguments();
@@ -86,6 +88,24 @@ void TestCli::failingStatementChangesNothing() {
     QVERIFY2(r.err.contains(QStringLiteral("OTOBR")), qPrintable(r.err));
     QCOMPARE(cli({QStringLiteral("--db"), m_db, QStringLiteral("sql"), QStringLiteral("select count(*) from Uslugi where KRATKO = \"x\"")}).out,
              QStringLiteral("Expr1000\n0\n"));
+    // a second statement after ";" is refused with the first, not run or ignored
+    const Run two = cli({QStringLiteral("--db"), m_db, QStringLiteral("sql"),
+                         QStringLiteral("update Uslugi set KRATKO = \"x\"; delete * from Uslugi")});
+    QCOMPARE(two.code, 1);
+    QVERIFY2(two.err.contains(QStringLiteral("только один запрос")), qPrintable(two.err));
+    QCOMPARE(cli({QStringLiteral("--db"), m_db, QStringLiteral("sql"), QStringLiteral("select count(*) from Uslugi where KRATKO = \"x\"")}).out,
+             QStringLiteral("Expr1000\n0\n"));
+}
+
+void TestCli::emptyFileIsNotADatabase() {
+    const QString path = m_dir.filePath(QStringLiteral("empty.mdb"));
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    const Run r = cli({QStringLiteral("--db"), path, QStringLiteral("sql"), QStringLiteral("create table X (A long)")});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("не база данных программы")), qPrintable(r.err));
+    QCOMPARE(QFileInfo(path).size(), 0);
 }
 
 void TestCli::databaseFromConfigIni() {
@@ -132,6 +152,9 @@ void TestCli::demoIsRepeatable() {
     const Run rb = cli({QStringLiteral("--db"), b, QStringLiteral("sql"), sql});
     QCOMPARE(ra.out.count(u'\n'), 151);
     QCOMPARE(ra.out, rb.out);
+    // the files were built under other names and renamed when complete: nothing else is left
+    QStringList left = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+    QVERIFY2(left.filter(QStringLiteral("creating")).isEmpty(), qPrintable(left.join(u' ')));
     // every subscriber's address points at existing books, and the users of every level exist
     const Run orphans = cli({QStringLiteral("--db"), a, QStringLiteral("sql"),
                              QStringLiteral("select count(*) from Client LEFT JOIN Street ON Client.ST = Street.ID where Street.ID Is Null")});

@@ -31,6 +31,8 @@ private slots:
     void schemaStatements();
     void preparedShapesFollowSchemaChanges();
     void errorsAreRussianWithExcerpt();
+    void hugeStatementsAreRefusedQuickly();
+    void sameTextSameAnswerWhateverRanBefore();
     void queryNavigation();
     void transactions();
     void doubleQuotedNamesAreNotTakenForText();
@@ -127,6 +129,20 @@ void TestEngine::select_data() {
     row("sub-select in FROM named by its table", "select * from (select T.ID, T.CODE from T where T.ID < 4) where t.id not in (select ID from T where ID = 2) order by 1", {"1|a1", "3|"});
     row("ORDER BY a quoted column name", "select * from (select ID, AMOUNT AS 'Сумма' from T where ID in (1, 2, 7)) order by 'Сумма'", {"2|-68,25", "7|2", "1|136,5"});
     row("quote of a user inside a LIKE", "select count(*) from T where NAME like \"%\"\"%\"", {"0"});
+    row("LIKE with many % does not backtrack", "select count(*) from T where \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\" like \"%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%b\"", {"0"});
+    row("LIKE: % gives back what a later _ needs", "select ID from T where NAME like \"%в_н%в\" and CODE like \"%1\" order by ID", {"1", "5"});
+    row("/ divides integers as Jet does", "select 7/2, 4/2, 1 - 7/2*2, 2*3/4", {"3,5|2|-6|1,5"});
+    row("\\ rounds, divides and truncates", "select 7\\2, 7.5\\2, -7\\2, 2 + 3*4\\5, 7\\2*2, Null\\2", {"3|4|-3|4|1|"});
+    row("^ before unary minus, left to right", "select 2^3, -2^2, 2^-1, 2^3^2, 3*2^2, (1+1)^2", {"8|-4|0,5|64|12|4"});
+    row("Mod after \\ and before +", "select 10 Mod 3*2, 1 + 7 Mod 4, 7\\2 Mod 2", {"4|4|1"});
+    row("arithmetic inside an & chain", "select \"=\" & 7\\2 & \";\" & 2^2", {"=3;4"});
+    row("TOP of one UNION member limits that member", "select top 2 ID from T where ID > 4 union select ID from T where ID = 1 order by ID", {"1", "5", "6"});
+    row("TOP of the last UNION member", "select ID from T where ID = 1 union all select top 1 ID from T where ID > 5", {"1", "6"});
+    row("TOP of a UNION member in a sub-select", "select count(*) from (select top 1 ID from T union select ID from T where ID < 4)", {"3"});
+    row("date column against a date text", "select ID from T where D < \"01.06.2024\" order by ID", {"1", "2"});
+    row("date text against a qualified date column", "select ID from T where '01.06.2024' <= T.D", {"4"});
+    row("date column BETWEEN date texts", "select ID from T where D between '01.01.2024' and \"15.03.2024\" order by ID", {"1", "2"});
+    row("text column against a date-like text stays text", "select count(*) from T where NAME < \"01.06.2024\"", {"0"});
 }
 
 void TestEngine::select() {
@@ -172,13 +188,13 @@ void TestEngine::oneShapeServesEveryLiteral() {
 void TestEngine::shapeOfARepeatedHeadIsTheShapeOfTheWhole() {
     // a scan that continues from a recent statement's head must give what a scan from the start
     // gives, whatever follows the head
-    const char* heads[] = {"select ID from T where ID = ", "select ID from T where ID =",
+    const char* heads[] = {"select", "select ID from T where ID = ", "select ID from T where ID =",
                            "insert into T (ID, NAME) values (", "select * from T order by ",
                            "select NAME as ", "update T set NAME = ", "create table X (A ",
                            "select * from (select ID from T order by "};
     const char* tails[] = {"1", "1.5", "'a''b'", "\"x\"", "#01/02/2024#", "ID", "2and ID = 3",
                            ".5", "5e3", "[NAME]", "(1)", "'ХВС' from T", "Nachisl1", "2 desc) where ID = 4",
-                           "'a', 7)", "long)"};
+                           "'a', 7)", "long)", "5.5", "'x'"};
     StatementShape shared;
     for (int round = 0; round < 2; ++round)
         for (const char* head : heads)
@@ -363,6 +379,17 @@ void TestEngine::errorsAreRussianWithExcerpt() {
         {"select from where", "синтаксическая ошибка"},
         {"select \"open", "не закрыта кавычка"},
         {"select #13/45/2024#", "неверная дата"},
+        {"select 1;2", "только один запрос"},
+        {"select 1;;", "только один запрос"},
+        {"update T set NAME = 'x'; delete * from T", "только один запрос"},
+        {"create table X (A long); drop table T", "только один запрос"},
+        {"select Space(2000000000)", "слишком длинный"},
+        {"select 1 \\ 0", "деление на ноль"},
+        {"select (-8) ^ 0.5", "степень не определена"},
+        {"select ID from T where ID = 1 2", "синтаксическая ошибка"},
+        {"select * from T where ID in (select ID, NAME from T)", "вложенный запрос возвращает столбцов: 2"},
+        {"select ID from T union select ID, NAME from T", "разное число столбцов"},
+        {"alter table T add column NAME long", "имя столбца повторяется: NAME"},
     };
     for (const Case& c : cases) {
         try {
@@ -373,7 +400,69 @@ void TestEngine::errorsAreRussianWithExcerpt() {
             QVERIFY2(e.message().contains(QString::fromUtf8(c.sql).left(10)), qPrintable(e.message()));
         }
     }
+    // nothing of a refused statement ran, nor of the text after its ";"
+    QCOMPARE(count(u"T"_s), 7);
+    QCOMPARE(m_db->scalar(u"select count(*) from T where NAME = 'x'"_s), u"0"_s);
+    QVERIFY(m_db->db().tableNames().contains(u"T"_s));
+    QVERIFY(!m_db->db().tableNames().contains(u"X"_s));
 }
+
+void TestEngine::hugeStatementsAreRefusedQuickly() {
+    // deep nesting is refused with a message (linear time, no deep recursion); a long name is
+    // quoted as a readable excerpt
+    const QString deep = QString(100000, u'(') + u'1' + QString(100000, u')');
+    for (const QString& sql : QStringList{u"select "_s + deep, u"select * from T where ID in "_s + deep,
+                               u"create table Y (A long, CHECK "_s + deep + u')'}) {
+        try {
+            m_db->db().query(sql);
+            QFAIL("deep nesting accepted");
+        } catch (const DbError& e) {
+            QVERIFY2(e.message().contains(u"вложенность"_s), qPrintable(e.message().left(300)));
+        }
+    }
+    try {
+        m_db->db().query(u"select * from "_s + QString(1000000, u'Z'));
+        QFAIL("a missing table found");
+    } catch (const DbError& e) {
+        QVERIFY2(e.message().size() < 1000, qPrintable(e.message().left(300)));
+        QVERIFY(e.message().contains(u"нет такой таблицы: ZZZ"_s));
+    }
+}
+
+void TestEngine::sameTextSameAnswerWhateverRanBefore() {
+    // a statement of the same shape (or the same head) ran first must not change the answer
+    const struct {
+        const char* before;
+        const char* statement;
+        const char* reason; // nullptr: succeeds with the value below
+        const char* value;
+    } cases[] = {
+        {"select #02/02/2024#", "select #4294967297/2/2024#", "неверная дата", nullptr},
+        {"select #02/02/2024#", "select #2/4294967298/2024#", "неверная дата", nullptr},
+        {"select.5", "select5.5", "синтаксическая ошибка", nullptr},
+        {"select D from T where ID = 1", "select D from T where ID = 2", nullptr, "01.01.2024 10:22:33"},
+        {"select 1;", "select 2;", nullptr, "2"},
+    };
+    for (const auto& c : cases) {
+        const QString statement = QString::fromUtf8(c.statement);
+        for (bool warm : {false, true}) {
+            TempDatabase fresh(false);
+            fresh.db().execute(u"CREATE TABLE T (ID long, D date)"_s);
+            fresh.db().execute(u"insert into T (ID, D) values (2, \"01.01.2024 10:22:33\")"_s);
+            if (warm)
+                fresh.db().query(QString::fromUtf8(c.before));
+            try {
+                const QStringList got = fresh.rows(statement);
+                QVERIFY2(!c.reason, qPrintable(statement + u" gave "_s + got.join(u',')));
+                QCOMPARE(got.join(u','), QString::fromUtf8(c.value));
+            } catch (const DbError& e) {
+                QVERIFY2(c.reason && e.message().contains(QString::fromUtf8(c.reason)),
+                         qPrintable(statement + u": "_s + e.message()));
+            }
+        }
+    }
+}
+
 
 void TestEngine::queryNavigation() {
     Query q(m_db->db());

@@ -4,6 +4,9 @@
 #include "testsupport.h"
 
 #include <QTest>
+#include <thread>
+
+using namespace Qt::StringLiterals;
 
 // The action journal and the current-period snapshot.
 class TestJournal : public QObject {
@@ -11,6 +14,7 @@ class TestJournal : public QObject {
 private slots:
     void linesAreNumberedAndStamped();
     void quotesInTextsAreKept();
+    void journalIdsOfTwoWriters();
     void snapshotHoldsTheCurrentPeriod();
     void snapshotOfAServiceWithoutCharges();
     void snapshotAfterThePeriodMoves();
@@ -49,6 +53,32 @@ void TestJournal::quotesInTextsAreKept() {
         QCOMPARE(stored[i], QStringLiteral("Dok'um|") + texts[i]);
     QCOMPARE(texts[1], QStringLiteral("Вкл/Искл в/из начисления, TIPZ=\"isk\""));
     QCOMPARE(texts[2], QStringLiteral("Переход на период04.2024"));
+}
+
+void TestJournal::journalIdsOfTwoWriters() {
+    // two workstations writing journal lines at once never take the same IDZ
+    TempDatabase office;
+    const QString path = office.path;
+    const int before = office.scalar(u"select count(*) from Zhurnal"_s).toInt();
+    QString failures[2];
+    auto writer = [path](int lines, QString* failure) {
+        try {
+            auto db = Connection::openSqlite(path);
+            const int user = 1;
+            ActionJournal journal(*db, user);
+            for (int i = 0; i < lines; ++i)
+                journal.HistZap(u"Client"_s, JournalText::login(), 0, 0);
+        } catch (const DbError& e) {
+            *failure = e.message();
+        }
+    };
+    std::thread a(writer, 150, &failures[0]), b(writer, 150, &failures[1]);
+    a.join();
+    b.join();
+    QVERIFY2(failures[0].isEmpty() && failures[1].isEmpty(), qPrintable(failures[0] + failures[1]));
+    const QString written = QString::number(before + 300);
+    QCOMPARE(office.scalar(u"select count(*) from Zhurnal"_s), written);
+    QCOMPARE(office.scalar(u"select count(*) from (select distinct IDZ from Zhurnal)"_s), written);
 }
 
 void TestJournal::snapshotHoldsTheCurrentPeriod() {

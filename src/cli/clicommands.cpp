@@ -8,6 +8,7 @@
 #include "db/schema.h"
 #include "db/transaction.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -93,8 +94,9 @@ private:
     bool m_failed = false;
 };
 
-// Creates a new database with its fixed tables, seed and per-service tables; removes the file
-// again when anything fails.
+// Creates a new database with its fixed tables, seed and per-service tables. The file is built
+// under a temporary name beside the target and takes the target's name only when complete, so a
+// run that is killed half-way never leaves a database without its data under that name.
 int createDatabase(const QString& path, const Period& period, const QString& adminPassword,
                    const std::optional<DemoOptions>& demo) {
     if (QFileInfo::exists(path))
@@ -102,10 +104,17 @@ int createDatabase(const QString& path, const Period& period, const QString& adm
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))
         return failure(QStringLiteral("Не удалось создать папку %1.").arg(info.absolutePath()));
+    const QString building = info.absoluteDir().filePath(
+        QStringLiteral(".%1.%2.creating").arg(info.fileName()).arg(QCoreApplication::applicationPid()));
+    auto discard = [&] {
+        QFile::remove(building);
+        QFile::remove(building + QStringLiteral("-journal"));
+    };
+    discard();
     CliPrompter prompter;
     try {
         AppContext app;
-        app.connection = Connection::openSqlite(path, Connection::OpenMode::Create);
+        app.connection = Connection::openSqlite(building, Connection::OpenMode::Create);
         {
             Transaction tx(app.db());
             Schema::createFixedTables(app.db());
@@ -119,8 +128,15 @@ int createDatabase(const QString& path, const Period& period, const QString& adm
         if (demo)
             generateDemo(app, *demo);
     } catch (const DbError& e) {
-        QFile::remove(path);
+        discard();
         return failure(e.message());
+    }
+    // the connection is closed here; the rename never replaces a file that appeared meanwhile
+    if (!QFile::rename(building, path)) {
+        discard();
+        return failure(QStringLiteral("Не удалось сохранить базу под именем %1 (файл уже есть или "
+                                      "папка недоступна для записи).")
+                           .arg(path));
     }
     return 0;
 }

@@ -26,9 +26,9 @@ std::int64_t divideHalfEven(__int128 numerator, __int128 divisor) {
 } // namespace
 
 Money Money::fromDouble(double value) {
-    if (!std::isfinite(value))
-        return {};
     const double scaled = value * Scale;
+    if (!(std::fabs(scaled) < 9.2e18)) // not finite, or beyond what the units hold
+        return {};
     // The stored doubles come from four-decimal texts; snap to the nearest unit, halves to even.
     const double r = std::nearbyint(scaled);
     return fromUnits(static_cast<std::int64_t>(r));

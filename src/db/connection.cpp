@@ -31,7 +31,8 @@ Value literalValue(const JetToken& t) {
     }
 }
 
-// The engine's reason in Russian where it is one of the common ones.
+// The engine's reason in Russian where it is one of the known ones; names quoted from the
+// statement are cut to a readable excerpt.
 QString russianReason(const QString& reason) {
     struct Rule {
         const char* pattern;
@@ -41,29 +42,83 @@ QString russianReason(const QString& reason) {
         {"^no such table: (.*)$", "нет такой таблицы: %1"},
         {"^no such column: (.*)$", "нет такого столбца: %1"},
         {"^table (.*) already exists$", "таблица %1 уже существует"},
+        {"^index (.*) already exists$", "индекс %1 уже существует"},
+        {"^no such index: (.*)$", "нет такого индекса: %1"},
         {"^near \"(.*)\": syntax error$", "синтаксическая ошибка около «%1»"},
+        {"^unrecognized token: \"(.*)\"$", "непонятный знак «%1»"},
         {"^incomplete input$", "запрос оборван"},
         {"^no such function: (.*)$", "нет такой функции: %1"},
         {"^wrong number of arguments to function (.*)$", "неверное число аргументов функции %1"},
+        {"^too many arguments on function (.*)$", "слишком много аргументов функции %1"},
         {"^ambiguous column name: (.*)$", "неоднозначное имя столбца: %1"},
+        {"^duplicate column name: (.*)$", "имя столбца повторяется: %1"},
         {"^database is locked$", "база данных занята другим рабочим местом; повторите позже"},
+        {"^database table is locked$", "таблица занята другим запросом; повторите позже"},
         {"^attempt to write a readonly database$", "база данных открыта только для чтения"},
         {"^file is not a database$", "файл не является базой данных"},
+        {"^file is encrypted or is not a database$", "файл не является базой данных"},
+        {"^database disk image is malformed$",
+         "файл базы данных повреждён; восстановите его из архивной копии"},
+        {"^database or disk is full$",
+         "на диске нет места для базы данных; освободите место и повторите"},
+        {"^disk I/O error$", "ошибка чтения или записи диска"},
+        {"^unable to open database file$", "не удалось открыть файл базы данных"},
+        {"^out of memory$", "не хватает памяти для выполнения запроса"},
+        {"^parser stack overflow$", "запрос слишком сложен: слишком глубокая вложенность"},
+        {"^Expression tree is too large \\(maximum depth (\\d+)\\)$",
+         "выражение слишком сложное: вложенность больше %1"},
+        {"^string or blob too big$", "слишком длинный текст или значение"},
+        {"^too many SQL variables$", "слишком много значений в одном запросе"},
+        {"^too many terms in compound SELECT$", "слишком много частей UNION в одном запросе"},
+        {"^too many columns (in result set|on .*)$", "слишком много столбцов"},
+        {"^LIKE or GLOB pattern too complex$", "слишком длинный шаблон LIKE"},
+        {"^integer overflow$", "переполнение целого числа"},
+        {"^interrupted$", "запрос прерван"},
         {"^(.*) has (\\d+) columns but (\\d+) values were supplied$",
          "в таблице %1 столбцов %2, а значений %3"},
+        {"^SELECTs to the left and right of (UNION|UNION ALL|INTERSECT|EXCEPT) do not have the "
+         "same number of result columns$",
+         "у частей %1 разное число столбцов"},
+        {"^sub-select returns (\\d+) columns - expected 1$",
+         "вложенный запрос возвращает столбцов: %1, а нужен один"},
+        {"^(\\d+)(st|nd|rd|th) ORDER BY term out of range - should be between 1 and (\\d+)$",
+         "номер столбца в ORDER BY (%1-й) вне пределов: столбцов %3"},
+        {"^(\\d+)(st|nd|rd|th) (ORDER|GROUP) BY term does not match any column in the result set$",
+         "%1-й член %3 BY не совпадает ни с одним столбцом результата"},
+        {"^a GROUP BY clause is required before HAVING$", "перед HAVING нужен GROUP BY"},
         {"^misuse of aggregate: (.*)$", "неверное использование итоговой функции %1"},
+        {"^misuse of aggregate function (.*)$", "неверное использование итоговой функции %1"},
+        {"^aggregate functions are not allowed in the GROUP BY clause$",
+         "итоговые функции нельзя использовать в GROUP BY"},
+        {"^cannot start a transaction within a transaction$", "транзакция уже начата"},
+        {"^cannot commit - no transaction is active$", "нет начатой транзакции"},
     };
-    for (const auto& r : rules) {
-        const QRegularExpression re(QString::fromLatin1(r.pattern));
-        const auto m = re.match(reason);
+    static const std::vector<QRegularExpression> compiled = [] {
+        std::vector<QRegularExpression> out;
+        for (const auto& r : rules)
+            out.emplace_back(QString::fromUtf8(r.pattern),
+                             QRegularExpression::DotMatchesEverythingOption);
+        return out;
+    }();
+    for (size_t k = 0; k < compiled.size(); ++k) {
+        const auto m = compiled[k].match(reason);
         if (m.hasMatch()) {
-            QString out = QString::fromUtf8(r.text);
-            for (int i = 1; i <= m.lastCapturedIndex(); ++i)
-                out = out.arg(m.captured(i));
+            // %n replaced in one pass, so a name holding "%1" stays as it is
+            const QString text = QString::fromUtf8(rules[k].text);
+            QString out;
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                if (text[i] == u'%' && i + 1 < text.size() && text[i + 1].isDigit()) {
+                    const int n = text[++i].digitValue();
+                    if (n <= m.lastCapturedIndex())
+                        out += SqlText::excerpt(m.captured(n), 80);
+                    continue;
+                }
+                out += text[i];
+            }
             return out;
         }
     }
-    return reason;
+    return SqlText::excerpt(reason, 300);
 }
 
 } // namespace
@@ -78,15 +133,27 @@ Connection::~Connection() {
 }
 
 std::unique_ptr<Connection> Connection::openSqlite(const QString& path, OpenMode mode) {
+    std::unique_ptr<Connection> connection;
+    bool programs = true;
     try {
-        return std::make_unique<Connection>(std::make_unique<SqliteBackend>(
+        connection = std::make_unique<Connection>(std::make_unique<SqliteBackend>(
             path, mode == OpenMode::Create ? SqliteBackend::OpenMode::Create
                                            : SqliteBackend::OpenMode::Existing));
+        // an existing file must already hold a database: an empty file (or one without any
+        // table) is refused rather than turned into a database by the first statement
+        if (mode == OpenMode::Existing)
+            programs = !connection->m_backend->tableNames().isEmpty();
     } catch (const BackendError& e) {
         const QString reason = russianReason(e.reason);
         throw DbError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, reason),
                       {}, reason);
     }
+    if (!programs) {
+        const QString reason = QStringLiteral("это не база данных программы (в файле нет ни одной таблицы)");
+        throw DbError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, reason),
+                      {}, reason);
+    }
+    return connection;
 }
 
 void Connection::fail(const QString& statement, const QString& reason, bool busy) {
@@ -109,6 +176,17 @@ static bool sameLiterals(const std::vector<ShapeLiteral>& a, const std::vector<V
 }
 
 Connection::Result Connection::run(const QString& statement, bool readRows) {
+    // whatever fails below leaves as the engine's own error, never as the backend's
+    try {
+        return runUnguarded(statement, readRows);
+    } catch (const BackendError& e) {
+        fail(statement, e.reason, e.busy);
+    } catch (const std::bad_alloc&) {
+        fail(statement, QStringLiteral("out of memory"));
+    }
+}
+
+Connection::Result Connection::runUnguarded(const QString& statement, bool readRows) {
     // the usual way: one pass finds the shape, and its prepared statement is reused
     const bool shaped = scanStatementShape(statement, m_shape);
     Prepared* prepared = nullptr;
@@ -167,8 +245,11 @@ void Connection::bindConverted(BackendStatement& stmt, const ParamSlot& p, const
         return stmt.bind(p.number, v);
     QString error;
     const auto converted = valueForColumn(v, p.target, p.column, &error);
-    if (!converted)
+    if (!converted) {
+        if (p.dateIfReadable)
+            return stmt.bind(p.number, v); // not a date: compared as the text it is
         fail(statement, error);
+    }
     stmt.bind(p.number, *converted);
 }
 
@@ -293,7 +374,7 @@ Connection::Result Connection::runSelectInto(const QString& statement, const Tra
             fail(statement, e.reason, e.busy);
         }
         result.changes = rows.rowCount;
-        commitTransaction();
+        commitTransaction(statement);
     } catch (...) {
         rollbackTransaction();
         schemaChanged();
@@ -307,7 +388,13 @@ void Connection::schemaChanged() {
     m_cache.clear();
 }
 
-QStringList Connection::tableNames() { return m_backend->tableNames(); }
+QStringList Connection::tableNames() {
+    try {
+        return m_backend->tableNames();
+    } catch (const BackendError& e) {
+        fail(QStringLiteral("tables"), e.reason, e.busy);
+    }
+}
 
 void Connection::beginTransaction() {
     try {
@@ -321,7 +408,7 @@ void Connection::beginTransaction() {
     ++m_depth;
 }
 
-void Connection::commitTransaction() {
+void Connection::commitTransaction(const QString& statement) {
     if (m_depth == 0)
         return;
     try {
@@ -330,7 +417,7 @@ void Connection::commitTransaction() {
         else
             m_backend->release(QStringLiteral("level%1").arg(m_depth - 1));
     } catch (const BackendError& e) {
-        fail(QStringLiteral("COMMIT"), e.reason, e.busy);
+        fail(statement.isEmpty() ? QStringLiteral("COMMIT") : statement, e.reason, e.busy);
     }
     --m_depth;
 }

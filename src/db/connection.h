@@ -42,7 +42,8 @@ public:
     // Used by Transaction: the outermost level begins a write transaction, inner levels are
     // savepoints.
     void beginTransaction();
-    void commitTransaction();
+    // statement: what the message quotes when the commit fails (COMMIT when empty)
+    void commitTransaction(const QString& statement = {});
     void rollbackTransaction();
     int transactionDepth() const { return m_depth; }
 
@@ -53,6 +54,7 @@ private:
     };
 
     Result run(const QString& statement, bool readRows);
+    Result runUnguarded(const QString& statement, bool readRows);
     Result runSchema(const QString& statement, const Translation& tr);
     Result runSelectInto(const QString& statement, const Translation& tr,
                          const std::vector<Value>& literals);

@@ -246,6 +246,10 @@ std::optional<QString> dateTextToStored(QStringView text) {
 }
 
 QString serialToStoredDate(double serial) {
+    // Jet's dates run from the year 100 to 9999; beyond them a number is no date (and would
+    // not fit the day count)
+    if (!std::isfinite(serial) || serial < -657434.0 || serial >= 2958466.0)
+        return {};
     const qint64 days = qint64(std::floor(serial));
     const double fraction = serial - double(days);
     const QDate d = QDate(1899, 12, 30).addDays(days);

@@ -37,6 +37,9 @@ std::optional<QString> dateLiteral(QStringView body) {
     int part = 0, digits = 0;
     for (QChar c : body.trimmed()) {
         if (isDigit(c)) {
+            // a part this long is never a valid date or time: the tokenizer reports it
+            if (parts[part] > 99999)
+                return std::nullopt;
             parts[part] = parts[part] * 10 + (c.unicode() - u'0');
             ++digits;
         } else if ((c == u'/' && part < 2) || (c == u' ' && part == 2) ||
@@ -155,6 +158,10 @@ bool scanStatementShape(const QString& statement, StatementShape& shape) {
     for (ShapePrefix& p : shape.prefixes) {
         if (p.offset < 0 || p.offset >= n ||
             std::memcmp(s, p.text.utf16(), size_t(p.offset) * sizeof(char16_t)) != 0)
+            continue;
+        // the head must end where a token ends in this statement too: after "select.5" the
+        // head "select" is not the head of "select5.5", whose first word is "select5"
+        if (p.offset > 0 && continuesWord(s[p.offset - 1]) && continuesWord(s[p.offset]))
             continue;
         taken = &p;
         std::copy(p.key.utf16(), p.key.utf16() + p.key.size(), out);

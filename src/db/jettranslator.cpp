@@ -90,6 +90,89 @@ public:
         return out;
     }
 
+    // Text literals compared with a date column (by token): Jet compares them as dates when
+    // they read as dates, so "D > '01.01.1990'" does not compare the stored text.
+    QHash<int, QString> dateCompared;
+
+    void findDateComparisons() {
+        auto isComparison = [](const JetToken& t) {
+            return t.isSymbol(u"=") || t.isSymbol(u"<>") || t.isSymbol(u"<") ||
+                   t.isSymbol(u">") || t.isSymbol(u"<=") || t.isSymbol(u">=");
+        };
+        std::vector<std::pair<int, int>> candidates; // literal, the column's last token
+        const int n = size();
+        for (int i = 0; i < n; ++i) {
+            if (toks[i].kind != K::String || lift[i] < 0)
+                continue;
+            if (i >= 2 && (isComparison(toks[i - 1]) || toks[i - 1].isWord(u"between")))
+                candidates.emplace_back(i, i - 2);
+            else if (i >= 4 && toks[i - 1].isWord(u"and") && toks[i - 2].isLiteral() &&
+                     toks[i - 3].isWord(u"between"))
+                candidates.emplace_back(i, i - 4);
+            else if (i + 2 < n && isComparison(toks[i + 1])) {
+                int last = i + 2;
+                while (last + 2 < n && (toks[last + 1].isSymbol(u".") || toks[last + 1].isSymbol(u"!")) &&
+                       toks[last + 2].isName())
+                    last += 2;
+                candidates.emplace_back(i, last);
+            }
+        }
+        if (candidates.empty())
+            return;
+        const QStringList tables = statementTables();
+        for (auto [literal, last] : candidates) {
+            if (!toks[last].isName() || (last + 1 < n && toks[last + 1].isSymbol(u"(")))
+                continue;
+            const QString column = toks[last].text;
+            QString qualifier;
+            if (last >= 2 && (toks[last - 1].isSymbol(u".") || toks[last - 1].isSymbol(u"!")) &&
+                toks[last - 2].isName())
+                qualifier = toks[last - 2].text;
+            bool date = false, other = false;
+            for (const QString& table : tables) {
+                if (!qualifier.isEmpty() && tables.contains(qualifier, Qt::CaseInsensitive) &&
+                    table.compare(qualifier, Qt::CaseInsensitive) != 0)
+                    continue; // qualified by a table of the statement: only that one
+                if (const auto type = catalog.columnType(table, column))
+                    (type->type == JetType::Date ? date : other) = true;
+            }
+            if (date && !other)
+                dateCompared.insert(literal, column);
+        }
+    }
+
+    // The tables a statement reads or changes: names after FROM, JOIN, a comma of a FROM list,
+    // UPDATE and INTO, that are tables of the database.
+    QStringList statementTables() {
+        QStringList out;
+        QSet<QString> looked;
+        const int n = size();
+        for (int i = 0; i + 1 < n && looked.size() < 64; ++i) {
+            const JetToken& t = toks[i];
+            const bool fromList = t.isWord(u"from");
+            if (!fromList && !t.isWord(u"join") && !t.isWord(u"update") && !t.isWord(u"into"))
+                continue;
+            for (int j = i + 1; j < n && toks[j].isName();) {
+                const QString key = toks[j].text.toLower();
+                if (!looked.contains(key)) {
+                    looked.insert(key);
+                    if (catalog.columns(toks[j].text))
+                        out << toks[j].text;
+                }
+                ++j;
+                if (j < n && toks[j].isWord(u"as"))
+                    ++j;
+                if (j < n && toks[j].kind == K::Word && !isClauseWord(toks[j]) &&
+                    !chainBoundaryWords().contains(toks[j].text.toLower()))
+                    ++j; // the alias
+                if (!fromList || j >= n || !toks[j].isSymbol(u","))
+                    break;
+                ++j;
+            }
+        }
+        return out;
+    }
+
     QString param(int tokenIndex, JetColumnType target = {}, const QString& column = {}) {
         const int literal = lift[tokenIndex];
         const int number = literal + 1;
@@ -109,6 +192,15 @@ public:
             // "AS 'ХВС'" names it with its quotes, as Jet does, and "ORDER BY 'ХВС'" sorts by it
             if (!lifted && !schema)
                 return dialect.quoteName(u'\'' + t.text + u'\'');
+            if (lifted) {
+                if (const auto it = dateCompared.constFind(i); it != dateCompared.constEnd()) {
+                    const QString p = param(i, {JetType::Date, 0}, *it);
+                    for (ParamSlot& slot : params)
+                        if (slot.literalIndex == lift[i])
+                            slot.dateIfReadable = true;
+                    return p;
+                }
+            }
             const QString v = lifted ? param(i) : SqlText::singleQuoted(t.text);
             return v + dialect.textCompareSuffix();
         }
@@ -135,6 +227,8 @@ public:
                 return QStringLiteral("||");
             if (t.text == u"!")
                 return QStringLiteral(".");
+            if (t.text == u"/")
+                return dialect.divisionOperator(); // Jet divides integers without truncating
             return t.text;
         case K::Word:
             break;
@@ -243,6 +337,9 @@ public:
 
     // An expression range: TOP becomes LIMIT, & chains become the dialect's concatenation.
     QString range(int b, int e) {
+        if (const auto unions = topLevel(b, e, [](const JetToken& t) { return t.isWord(u"union"); });
+            !unions.empty())
+            return unionOf(b, e, unions, false);
         QString limit;
         for (int i = b; i < e; ++i) {
             if (toks[i].isSymbol(u"(")) {
@@ -272,15 +369,15 @@ public:
                 return t.isSymbol(u"&");
             });
             if (amps.empty()) {
-                join(out, plain(segStart, segEnd));
+                join(out, operand(segStart, segEnd));
             } else {
                 QStringList operands;
                 int from = segStart;
                 for (int a : amps) {
-                    operands << plain(from, a);
+                    operands << operand(from, a);
                     from = a + 1;
                 }
-                operands << plain(from, segEnd);
+                operands << operand(from, segEnd);
                 join(out, dialect.concat(operands));
             }
         };
@@ -297,6 +394,154 @@ public:
         }
         flush(e);
         return out + limit;
+    }
+
+    // The members of a UNION: each member keeps its own TOP (Jet limits that member, not the
+    // whole), and an ORDER BY after the last member sorts the whole. outer: the first member is
+    // the statement's own SELECT, whose unnamed columns get Jet's names.
+    QString unionOf(int b, int e, const std::vector<int>& unions, bool outer) {
+        int tail = e;
+        const int lastFrom = unions.back() + 1;
+        for (int o : topLevel(lastFrom, e, [](const JetToken& t) { return t.isWord(u"order"); })) {
+            tail = o;
+            break;
+        }
+        QString out;
+        int from = b;
+        for (size_t k = 0; k <= unions.size(); ++k) {
+            const int to = k < unions.size() ? unions[k] : tail;
+            if (from >= to)
+                fail(QStringLiteral("пустая часть UNION"));
+            QString member = outer && k == 0 ? topSelect(from, to, -1, -1) : range(from, to);
+            if (hasTop(from, to))
+                member = QStringLiteral("SELECT * FROM (") + member + u')';
+            join(out, member);
+            if (k < unions.size()) {
+                join(out, QStringLiteral("UNION"));
+                from = unions[k] + 1;
+                if (from < e && toks[from].isWord(u"all")) {
+                    join(out, QStringLiteral("ALL"));
+                    ++from;
+                }
+            }
+        }
+        if (tail < e)
+            join(out, range(tail, e));
+        return out;
+    }
+
+    bool hasTop(int b, int e) const {
+        if (b >= e || !toks[b].isWord(u"select"))
+            return false;
+        int i = b + 1;
+        if (i < e && (toks[i].isWord(u"distinct") || toks[i].isWord(u"all") ||
+                      toks[i].isWord(u"distinctrow")))
+            ++i;
+        return i + 1 < e && toks[i].isWord(u"top") && toks[i + 1].kind == K::Integer;
+    }
+
+    // --- arithmetic with Jet's own operators and precedence ---
+
+    // One operand of a & chain. Arithmetic with \, ^ or Mod is parsed, so that those operators
+    // keep Jet's meaning and precedence (^, unary minus, * and /, \, Mod, + and -); anything
+    // else goes out token by token.
+    QString operand(int b, int e) {
+        const bool jetOnly = !topLevel(b, e, [](const JetToken& t) {
+                                 return t.isSymbol(u"\\") || t.isSymbol(u"^") || t.isWord(u"mod");
+                             }).empty();
+        if (!jetOnly)
+            return plain(b, e);
+        int p = b;
+        QString out = additive(p, e);
+        if (p != e)
+            fail(QStringLiteral("не удалось разобрать выражение около «%1»")
+                     .arg(SqlText::excerpt(toks[p].text, 40)));
+        return out;
+    }
+
+    QString additive(int& p, int e) {
+        QString left = modulo(p, e);
+        while (p < e && (toks[p].isSymbol(u"+") || toks[p].isSymbol(u"-"))) {
+            const QString op = toks[p++].text;
+            left = u'(' + left + u' ' + op + u' ' + modulo(p, e) + u')';
+        }
+        return left;
+    }
+
+    QString modulo(int& p, int e) {
+        QString left = integerQuotient(p, e);
+        while (p < e && toks[p].isWord(u"mod")) {
+            ++p;
+            left = u'(' + left + QStringLiteral(" % ") + integerQuotient(p, e) + u')';
+        }
+        return left;
+    }
+
+    QString integerQuotient(int& p, int e) {
+        QString left = product(p, e);
+        while (p < e && toks[p].isSymbol(u"\\")) {
+            ++p;
+            left = dialect.integerDivision(left, product(p, e));
+        }
+        return left;
+    }
+
+    QString product(int& p, int e) {
+        QString left = signedPower(p, e);
+        while (p < e && (toks[p].isSymbol(u"*") || toks[p].isSymbol(u"/"))) {
+            const bool divide = toks[p++].text == u"/";
+            const QString right = signedPower(p, e);
+            left = u'(' + left + u' ' + (divide ? dialect.divisionOperator() : QStringLiteral("*")) +
+                   u' ' + right + u')';
+        }
+        return left;
+    }
+
+    // unary signs bind looser than ^ (-2^2 is -4), so they apply to the whole power
+    QString signedPower(int& p, int e) {
+        bool negative = false;
+        while (p < e && (toks[p].isSymbol(u"-") || toks[p].isSymbol(u"+")))
+            negative ^= toks[p++].text == u"-";
+        QString base = primary(p, e);
+        while (p < e && toks[p].isSymbol(u"^")) {
+            ++p;
+            bool negativeExponent = false;
+            while (p < e && (toks[p].isSymbol(u"-") || toks[p].isSymbol(u"+")))
+                negativeExponent ^= toks[p++].text == u"-";
+            QString exponent = primary(p, e);
+            if (negativeExponent)
+                exponent = QStringLiteral("(-") + exponent + u')';
+            base = dialect.power(base, exponent);
+        }
+        return negative ? QStringLiteral("(-") + base + u')' : base;
+    }
+
+    QString primary(int& p, int e) {
+        if (p >= e)
+            fail(QStringLiteral("в выражении не хватает операнда"));
+        if (toks[p].isSymbol(u"(")) {
+            const int close = matchParen(p, e);
+            const QString inner = range(p + 1, close);
+            p = close + 1;
+            return u'(' + inner + u')';
+        }
+        if (toks[p].kind == K::Word && p + 1 < e && toks[p + 1].isSymbol(u"(")) {
+            const int close = matchParen(p + 1, e);
+            const QString call = token(p, e) + u'(' + range(p + 2, close) + u')';
+            p = close + 1;
+            return call;
+        }
+        if (toks[p].isLiteral())
+            return token(p++, e);
+        if (toks[p].isName()) {
+            // a name, qualified with . or !
+            const int from = p++;
+            while (p + 1 < e && (toks[p].isSymbol(u".") || toks[p].isSymbol(u"!")) &&
+                   toks[p + 1].isName())
+                p += 2;
+            return plain(from, p);
+        }
+        fail(QStringLiteral("в выражении неожиданный знак «%1»").arg(SqlText::excerpt(toks[p].text, 40)));
     }
 
     // --- helpers for the statement forms ---
@@ -369,8 +614,8 @@ public:
     }
 
     // The outer SELECT: TOP becomes LIMIT, unaliased expressions get Jet's names Expr1000, …
-    QString topSelect(int e, int intoAt, int intoEnd) {
-        int i = 1;
+    QString topSelect(int b, int e, int intoAt, int intoEnd) {
+        int i = b + 1;
         QString out = QStringLiteral("SELECT");
         if (i < e && (toks[i].isWord(u"distinct") || toks[i].isWord(u"all") ||
                       toks[i].isWord(u"distinctrow"))) {
@@ -382,7 +627,7 @@ public:
             limit = QStringLiteral(" LIMIT ") + literal(i + 1);
             i += 2;
         }
-        const auto [first, listEnd] = selectList(0, e);
+        const auto [first, listEnd] = selectList(b, e);
         int counter = 1000;
         QStringList items;
         for (auto [b, ie] : splitCommas(first, listEnd)) {
@@ -575,11 +820,26 @@ Translation JetTranslator::translate(const QString& statement,
     Emitter em(m_dialect, m_catalog, statement, toks, lifted);
     Translation tr;
     const int n = em.size();
+    // one statement: only one ";" may close it
     int end = n;
-    while (end > 0 && toks[end - 1].isSymbol(u";"))
+    if (end > 0 && toks[end - 1].isSymbol(u";"))
         --end;
+    for (int i = 0; i < end; ++i)
+        if (toks[i].isSymbol(u";"))
+            em.fail(QStringLiteral("после «;» идёт ещё текст, а выполняется только один запрос"));
     if (end == 0)
         em.fail(QStringLiteral("пустой запрос"));
+    // the translation follows parentheses recursively: a sane depth keeps it linear and the
+    // stack small
+    int depth = 0;
+    for (int i = 0; i < end; ++i) {
+        if (toks[i].isSymbol(u"(") && ++depth > MaxNesting)
+            em.fail(QStringLiteral("слишком глубокая вложенность скобок (больше %1)").arg(MaxNesting));
+        if (toks[i].isSymbol(u")"))
+            --depth;
+    }
+    if (!em.schema)
+        em.findDateComparisons();
     const QString verb = statementVerb(toks);
 
     if (verb == u"SELECT" && toks[0].isWord(u"select")) {
@@ -592,9 +852,14 @@ Translation JetTranslator::translate(const QString& statement,
             for (auto [b, e] : em.splitCommas(first, listEnd))
                 tr.inferredTypes.push_back(em.inferType(b, e));
         }
-        tr.sql = tr.kind == Translation::Kind::SelectInto
-                     ? em.topSelect(end, listEnd, intoEnd)
-                     : em.topSelect(end, -1, -1);
+        const auto unions =
+            em.topLevel(0, end, [](const JetToken& t) { return t.isWord(u"union"); });
+        if (tr.kind == Translation::Kind::SelectInto)
+            tr.sql = em.topSelect(0, end, listEnd, intoEnd);
+        else if (!unions.empty())
+            tr.sql = em.unionOf(0, end, unions, true);
+        else
+            tr.sql = em.topSelect(0, end, -1, -1);
     } else if (verb == u"INSERT") {
         int i = 1;
         if (i < end && toks[i].isWord(u"into"))

@@ -14,6 +14,8 @@ struct ParamSlot {
     int literalIndex = 0; // which lifted literal of the statement, in order of appearance
     JetColumnType target; // Unknown: bound as it is
     QString column;       // for messages
+    // a text compared with a date column: converted when it reads as a date, else bound as it is
+    bool dateIfReadable = false;
 };
 
 struct Translation {
@@ -40,6 +42,10 @@ bool isSchemaVerb(const QString& verb);
 // Turns one Jet SQL statement into the backend's dialect.
 class JetTranslator {
 public:
+    // Parentheses nested deeper than this are refused (the shape scan stops following them at
+    // the same depth).
+    static constexpr int MaxNesting = 63;
+
     JetTranslator(const SqlDialect& dialect, Catalog& catalog)
         : m_dialect(dialect), m_catalog(catalog) {}
 

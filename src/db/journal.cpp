@@ -4,8 +4,12 @@
 #include "db/connection.h"
 #include "db/query.h"
 #include "db/sqltext.h"
+#include "db/transaction.h"
 
 void ActionJournal::HistZap(const QString& table, const QString& action, int clientId, int docId) {
+    // the next IDZ is read and written in one transaction (the caller's, or its own), so two
+    // workstations never take the same one
+    Transaction tx(m_db);
     Query q(m_db);
     q.open(QStringLiteral("select max (IDZ) from Zhurnal"));
     const qint64 id = q.integer(0) + 1;
@@ -16,4 +20,5 @@ void ActionJournal::HistZap(const QString& table, const QString& action, int cli
                  Dates::shortDateTime(now) + u'"' + sep + SqlText::singleQuoted(table) + sep +
                  SqlText::singleQuoted(action) + sep + QString::number(clientId) + sep +
                  QString::number(docId) + u')');
+    tx.commit();
 }

@@ -23,6 +23,13 @@ public:
     virtual QString function(const QString& jetNameLower) const = 0;
     // Jet's & (Null taken as empty text, numbers in the regional form).
     virtual QString concat(const QStringList& operands) const = 0;
+    // Jet's /, which divides integers without truncating (7 / 2 is 3,5): the operator put
+    // between the two operands.
+    virtual QString divisionOperator() const = 0;
+    // Jet's a \ b: both rounded to integers, the quotient truncated.
+    virtual QString integerDivision(const QString& a, const QString& b) const = 0;
+    // Jet's a ^ b.
+    virtual QString power(const QString& a, const QString& b) const = 0;
     // Appended to a text literal or parameter so that comparisons with it ignore case.
     virtual QString textCompareSuffix() const = 0;
     // Converts an expression written into a column of the given type; the engine fails the

@@ -90,6 +90,16 @@ public:
 
     QString textCompareSuffix() const override { return QStringLiteral(" COLLATE NOCASE"); }
 
+    // multiplying by 1.0 first makes the division a real one and keeps / where it stands, so
+    // the precedence of the operators around it does not change
+    QString divisionOperator() const override { return QStringLiteral("* 1.0 /"); }
+    QString integerDivision(const QString& a, const QString& b) const override {
+        return QStringLiteral("jet_intdiv(") + a + QStringLiteral(", ") + b + u')';
+    }
+    QString power(const QString& a, const QString& b) const override {
+        return QStringLiteral("jet_pow(") + a + QStringLiteral(", ") + b + u')';
+    }
+
     QString convertForColumn(const QString& expr, JetColumnType type,
                              const QString& column) const override {
         QString col = column;
@@ -255,6 +265,7 @@ SqliteBackend::SqliteBackend(const QString& path, OpenMode mode) {
     // a double-quoted literal the translator missed must fail instead of passing for a name
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, MaxValueBytes);
     registerJetFunctions(m_db);
     // a file that is not a database fails here rather than at the first statement
     char* err = nullptr;
@@ -282,7 +293,12 @@ std::unique_ptr<BackendStatement> SqliteBackend::prepare(const QString& sql) {
         raise(m_db, rc);
     if (!stmt)
         throw BackendError{QStringLiteral("пустой запрос"), false};
-    return std::make_unique<SqliteStatement>(m_db, stmt);
+    auto prepared = std::make_unique<SqliteStatement>(m_db, stmt);
+    // one statement only: the engine would prepare the first and leave the rest unseen
+    for (const char* end = utf8.constData() + utf8.size(); tail && tail < end; ++tail)
+        if (*tail != ' ' && *tail != '\t' && *tail != '\n' && *tail != '\r' && *tail != ';')
+            throw BackendError{QStringLiteral("после «;» идёт ещё текст, а выполняется только один запрос"), false};
+    return prepared;
 }
 
 void SqliteBackend::execute(const QString& sql) {

@@ -9,6 +9,9 @@ struct sqlite3;
 class SqliteBackend : public Backend {
 public:
     enum class OpenMode { Existing, Create };
+    // The longest text or value a statement may build (in bytes of UTF-8); longer ones fail the
+    // statement instead of exhausting memory.
+    static constexpr int MaxValueBytes = 64 * 1024 * 1024;
     // Throws BackendError.
     SqliteBackend(const QString& path, OpenMode mode);
     ~SqliteBackend() override;

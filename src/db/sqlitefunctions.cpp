@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr qsizetype MaxValueBytes = SqliteBackend::MaxValueBytes;
+
 QString textOf(const unsigned char* t, int bytes) {
     return QString::fromUtf8(reinterpret_cast<const char*>(t), bytes);
 }
@@ -94,61 +96,88 @@ std::u32string foldedCodePoints(const unsigned char* t, int bytes) {
     return out;
 }
 
-bool likeMatch(const std::u32string& pat, size_t pi, const std::u32string& str, size_t si,
-               char32_t escape) {
-    while (pi < pat.size()) {
+// One element of a LIKE pattern.
+struct LikeItem {
+    enum Kind { Char, One, Many, Set } kind = Char;
+    char32_t c = 0;
+    size_t from = 0, to = 0; // Set: the list's characters in the pattern
+    bool negate = false;
+};
+
+std::vector<LikeItem> likeItems(const std::u32string& pat, char32_t escape) {
+    std::vector<LikeItem> items;
+    for (size_t pi = 0; pi < pat.size(); ++pi) {
         const char32_t c = pat[pi];
         if (escape && c == escape && pi + 1 < pat.size()) {
-            if (si >= str.size() || str[si] != pat[pi + 1])
-                return false;
-            pi += 2;
-            ++si;
-            continue;
+            items.push_back({LikeItem::Char, pat[++pi]});
+        } else if (c == U'%') {
+            if (items.empty() || items.back().kind != LikeItem::Many)
+                items.push_back({LikeItem::Many});
+        } else if (c == U'_') {
+            items.push_back({LikeItem::One});
+        } else if (const size_t close = c == U'[' ? pat.find(U']', pi + 1) : std::u32string::npos;
+                   close != std::u32string::npos) {
+            LikeItem set{LikeItem::Set};
+            set.negate = pi + 1 < close && pat[pi + 1] == U'!';
+            set.from = pi + 1 + (set.negate ? 1 : 0);
+            set.to = close;
+            items.push_back(set);
+            pi = close;
+        } else {
+            items.push_back({LikeItem::Char, c});
         }
-        if (c == U'%') {
-            while (pi < pat.size() && pat[pi] == U'%')
-                ++pi;
-            if (pi == pat.size())
-                return true;
-            for (size_t k = si; k <= str.size(); ++k)
-                if (likeMatch(pat, pi, str, k, escape))
-                    return true;
-            return false;
-        }
-        if (si >= str.size())
-            return false;
-        if (c == U'_') {
-            ++pi;
-            ++si;
-            continue;
-        }
-        if (c == U'[') {
-            const size_t close = pat.find(U']', pi + 1);
-            if (close != std::u32string::npos) {
-                bool negate = pi + 1 < close && pat[pi + 1] == U'!';
-                bool found = false;
-                for (size_t k = pi + 1 + (negate ? 1 : 0); k < close; ++k) {
-                    if (k + 2 < close && pat[k + 1] == U'-') {
-                        if (str[si] >= pat[k] && str[si] <= pat[k + 2])
-                            found = true;
-                        k += 2;
-                    } else if (pat[k] == str[si]) {
-                        found = true;
-                    }
-                }
-                if (found == negate)
-                    return false;
-                pi = close + 1;
-                ++si;
-                continue;
+    }
+    return items;
+}
+
+bool likeOne(const LikeItem& item, const std::u32string& pat, char32_t c) {
+    switch (item.kind) {
+    case LikeItem::Char:
+        return item.c == c;
+    case LikeItem::One:
+        return true;
+    case LikeItem::Set: {
+        bool found = false;
+        for (size_t k = item.from; k < item.to; ++k) {
+            if (k + 2 < item.to && pat[k + 1] == U'-') {
+                found = found || (c >= pat[k] && c <= pat[k + 2]);
+                k += 2;
+            } else {
+                found = found || pat[k] == c;
             }
         }
-        if (c != str[si])
-            return false;
-        ++pi;
-        ++si;
+        return found != item.negate;
     }
-    return si == str.size();
+    case LikeItem::Many:
+        break;
+    }
+    return false;
+}
+
+// The wildcard matcher that remembers only the latest %: when a later element fails, that % takes
+// one more character and the match goes on from there. It never backtracks further, so a text is
+// matched in time proportional to its length times the pattern's, whatever the pattern.
+bool likeMatch(const std::u32string& pat, const std::u32string& str, char32_t escape) {
+    const std::vector<LikeItem> items = likeItems(pat, escape);
+    size_t p = 0, s = 0;
+    size_t starItem = SIZE_MAX, starText = 0;
+    while (s < str.size()) {
+        if (p < items.size() && items[p].kind == LikeItem::Many) {
+            starItem = p++;
+            starText = s;
+        } else if (p < items.size() && likeOne(items[p], pat, str[s])) {
+            ++p;
+            ++s;
+        } else if (starItem != SIZE_MAX) {
+            p = starItem + 1;
+            s = ++starText;
+        } else {
+            return false;
+        }
+    }
+    while (p < items.size() && items[p].kind == LikeItem::Many)
+        ++p;
+    return p == items.size();
 }
 
 void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
@@ -163,7 +192,7 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const auto pattern =
         foldedCodePoints(sqlite3_value_text(argv[0]), sqlite3_value_bytes(argv[0]));
     const auto text = foldedCodePoints(sqlite3_value_text(argv[1]), sqlite3_value_bytes(argv[1]));
-    sqlite3_result_int(ctx, likeMatch(pattern, 0, text, 0, escape) ? 1 : 0);
+    sqlite3_result_int(ctx, likeMatch(pattern, text, escape) ? 1 : 0);
 }
 
 // --- helpers for the Jet functions ---
@@ -185,7 +214,11 @@ void resultValue(sqlite3_context* ctx, const Value& v) {
     }
 }
 
-void resultText(sqlite3_context* ctx, const QString& s) { resultValue(ctx, Value::text(s)); }
+void resultText(sqlite3_context* ctx, const QString& s) {
+    if (s.size() > MaxValueBytes / 3 && s.toUtf8().size() > MaxValueBytes)
+        return sqlite3_result_error_toobig(ctx);
+    resultValue(ctx, Value::text(s));
+}
 
 void resultError(sqlite3_context* ctx, const QString& message) {
     const QByteArray utf8 = message.toUtf8();
@@ -250,8 +283,12 @@ void fnWrite(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 void fnConcat(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     QString out;
-    for (int i = 0; i < argc; ++i)
-        out += jetText(ARG(i));
+    for (int i = 0; i < argc; ++i) {
+        const QString piece = jetText(ARG(i));
+        if (out.size() + piece.size() > MaxValueBytes)
+            return sqlite3_result_error_toobig(ctx); // checked before the text is built
+        out += piece;
+    }
     resultText(ctx, out);
 }
 
@@ -377,7 +414,7 @@ template <bool Int32> void fnCLng(sqlite3_context* ctx, int, sqlite3_value** arg
         return resultError(ctx, QStringLiteral("значение «%1» не является числом").arg(jetText(v)));
     const double r = std::nearbyint(*d);
     const double limit = Int32 ? 2147483647.0 : 32767.0;
-    if (r > limit || r < -limit - 1)
+    if (!(r <= limit && r >= -limit - 1))
         return resultError(ctx, QStringLiteral("переполнение: %1").arg(jetText(v)));
     sqlite3_result_int64(ctx, qint64(r));
 }
@@ -436,7 +473,46 @@ void fnSgn(sqlite3_context* ctx, int, sqlite3_value** argv) {
 }
 
 void fnSpace(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    resultText(ctx, QString(std::max(0, sqlite3_value_int(argv[0])), u' '));
+    const qint64 n = sqlite3_value_int64(argv[0]);
+    if (n > MaxValueBytes)
+        return sqlite3_result_error_toobig(ctx); // refused before anything is built
+    resultText(ctx, QString(qsizetype(std::max<qint64>(0, n)), u' '));
+}
+
+// a \ b: both rounded to integers (halves to even), the quotient truncated towards zero
+void fnIntDiv(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const Value a = ARG(0), b = ARG(1);
+    if (a.isNull() || b.isNull())
+        return sqlite3_result_null(ctx);
+    const auto x = jetNumber(a), y = jetNumber(b);
+    if (!x || !y)
+        return resultError(ctx, QStringLiteral("значение «%1» не является числом").arg(jetText(x ? b : a)));
+    const double rx = std::nearbyint(*x), ry = std::nearbyint(*y);
+    if (ry == 0)
+        return resultError(ctx, QStringLiteral("деление на ноль"));
+    const double limit = 9.2e18;
+    if (!(std::fabs(rx) < limit) || !(std::fabs(ry) < limit))
+        return resultError(ctx, QStringLiteral("переполнение при целочисленном делении"));
+    const qint64 xi = qint64(rx), yi = qint64(ry);
+    if (yi == -1)
+        return sqlite3_result_int64(ctx, xi == INT64_MIN ? xi : -xi);
+    sqlite3_result_int64(ctx, xi / yi);
+}
+
+// a ^ b
+void fnPow(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    const Value a = ARG(0), b = ARG(1);
+    if (a.isNull() || b.isNull())
+        return sqlite3_result_null(ctx);
+    const auto x = jetNumber(a), y = jetNumber(b);
+    if (!x || !y)
+        return resultError(ctx, QStringLiteral("значение «%1» не является числом").arg(jetText(x ? b : a)));
+    const double r = std::pow(*x, *y);
+    if (std::isnan(r))
+        return resultError(ctx, QStringLiteral("степень не определена: %1 ^ %2").arg(jetText(a), jetText(b)));
+    if (!std::isfinite(r))
+        return resultError(ctx, QStringLiteral("переполнение при возведении в степень"));
+    sqlite3_result_double(ctx, r);
 }
 
 void fnIsNull(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -543,8 +619,21 @@ void fnKeptFinal(sqlite3_context* ctx) {
     }
 }
 
-void add(sqlite3* db, const char* name, int args, void (*fn)(sqlite3_context*, int, sqlite3_value**),
-         bool deterministic = true) {
+using ScalarFunction = void (*)(sqlite3_context*, int, sqlite3_value**);
+
+// No C++ exception may cross SQLite's C frames: a function that throws ends its statement with an
+// error instead.
+template <ScalarFunction F> void guarded(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    try {
+        F(ctx, argc, argv);
+    } catch (const std::bad_alloc&) {
+        sqlite3_result_error_nomem(ctx);
+    } catch (...) {
+        resultError(ctx, QStringLiteral("внутренняя ошибка функции"));
+    }
+}
+
+void add(sqlite3* db, const char* name, int args, ScalarFunction fn, bool deterministic = true) {
     sqlite3_create_function_v2(db, name, args,
                                SQLITE_UTF8 | (deterministic ? SQLITE_DETERMINISTIC : 0), nullptr,
                                fn, nullptr, nullptr, nullptr);
@@ -575,47 +664,49 @@ Value argumentValue(sqlite3_value* value) {
 void registerJetFunctions(sqlite3* db) {
     // replaces SQLite's ASCII-only NOCASE, so text columns declared NOCASE compare as Jet does
     sqlite3_create_collation_v2(db, "NOCASE", SQLITE_UTF8, nullptr, compareNoCase, nullptr);
-    add(db, "like", 2, likeFunction);
-    add(db, "like", 3, likeFunction);
-    add(db, "jet_write", 4, fnWrite);
-    add(db, "jet_concat", -1, fnConcat);
-    add(db, "jet_nz", 1, fnNz);
-    add(db, "jet_nz", 2, fnNz);
-    add(db, "jet_now", 0, fnNow, false);
-    add(db, "jet_date", 0, fnDate, false);
-    add(db, "jet_time", 0, fnTime, false);
-    add(db, "jet_year", 1, fnDatePart<0>);
-    add(db, "jet_month", 1, fnDatePart<1>);
-    add(db, "jet_day", 1, fnDatePart<2>);
-    add(db, "jet_left", 2, fnLeft);
-    add(db, "jet_right", 2, fnRight);
-    add(db, "jet_mid", 2, fnMid);
-    add(db, "jet_mid", 3, fnMid);
-    add(db, "jet_len", 1, fnLen);
-    add(db, "jet_trim", 1, fnTrim<0>);
-    add(db, "jet_ltrim", 1, fnTrim<1>);
-    add(db, "jet_rtrim", 1, fnTrim<2>);
-    add(db, "jet_ucase", 1, fnCase<true>);
-    add(db, "jet_lcase", 1, fnCase<false>);
-    add(db, "jet_instr", 2, fnInStr);
-    add(db, "jet_instr", 3, fnInStr);
-    add(db, "jet_val", 1, fnVal);
-    add(db, "jet_cstr", 1, fnCStr);
-    add(db, "jet_clng", 1, fnCLng<true>);
-    add(db, "jet_cint", 1, fnCLng<false>);
-    add(db, "jet_cdbl", 1, fnCDbl);
-    add(db, "jet_csng", 1, fnCDbl);
-    add(db, "jet_ccur", 1, fnCCur);
-    add(db, "jet_cdate", 1, fnCDate);
-    add(db, "jet_round", 1, fnRound);
-    add(db, "jet_round", 2, fnRound);
-    add(db, "jet_int", 1, fnInt<true>);
-    add(db, "jet_fix", 1, fnInt<false>);
-    add(db, "jet_sgn", 1, fnSgn);
-    add(db, "jet_space", 1, fnSpace);
-    add(db, "jet_isnull", 1, fnIsNull);
-    add(db, "jet_format", 1, fnFormat);
-    add(db, "jet_format", 2, fnFormat);
+    add(db, "like", 2, guarded<likeFunction>);
+    add(db, "like", 3, guarded<likeFunction>);
+    add(db, "jet_write", 4, guarded<fnWrite>);
+    add(db, "jet_concat", -1, guarded<fnConcat>);
+    add(db, "jet_nz", 1, guarded<fnNz>);
+    add(db, "jet_nz", 2, guarded<fnNz>);
+    add(db, "jet_now", 0, guarded<fnNow>, false);
+    add(db, "jet_date", 0, guarded<fnDate>, false);
+    add(db, "jet_time", 0, guarded<fnTime>, false);
+    add(db, "jet_year", 1, guarded<fnDatePart<0>>);
+    add(db, "jet_month", 1, guarded<fnDatePart<1>>);
+    add(db, "jet_day", 1, guarded<fnDatePart<2>>);
+    add(db, "jet_left", 2, guarded<fnLeft>);
+    add(db, "jet_right", 2, guarded<fnRight>);
+    add(db, "jet_mid", 2, guarded<fnMid>);
+    add(db, "jet_mid", 3, guarded<fnMid>);
+    add(db, "jet_len", 1, guarded<fnLen>);
+    add(db, "jet_trim", 1, guarded<fnTrim<0>>);
+    add(db, "jet_ltrim", 1, guarded<fnTrim<1>>);
+    add(db, "jet_rtrim", 1, guarded<fnTrim<2>>);
+    add(db, "jet_ucase", 1, guarded<fnCase<true>>);
+    add(db, "jet_lcase", 1, guarded<fnCase<false>>);
+    add(db, "jet_instr", 2, guarded<fnInStr>);
+    add(db, "jet_instr", 3, guarded<fnInStr>);
+    add(db, "jet_val", 1, guarded<fnVal>);
+    add(db, "jet_cstr", 1, guarded<fnCStr>);
+    add(db, "jet_clng", 1, guarded<fnCLng<true>>);
+    add(db, "jet_cint", 1, guarded<fnCLng<false>>);
+    add(db, "jet_cdbl", 1, guarded<fnCDbl>);
+    add(db, "jet_csng", 1, guarded<fnCDbl>);
+    add(db, "jet_ccur", 1, guarded<fnCCur>);
+    add(db, "jet_cdate", 1, guarded<fnCDate>);
+    add(db, "jet_round", 1, guarded<fnRound>);
+    add(db, "jet_round", 2, guarded<fnRound>);
+    add(db, "jet_int", 1, guarded<fnInt<true>>);
+    add(db, "jet_fix", 1, guarded<fnInt<false>>);
+    add(db, "jet_sgn", 1, guarded<fnSgn>);
+    add(db, "jet_space", 1, guarded<fnSpace>);
+    add(db, "jet_intdiv", 2, guarded<fnIntDiv>);
+    add(db, "jet_pow", 2, guarded<fnPow>);
+    add(db, "jet_isnull", 1, guarded<fnIsNull>);
+    add(db, "jet_format", 1, guarded<fnFormat>);
+    add(db, "jet_format", 2, guarded<fnFormat>);
     sqlite3_create_function_v2(db, "jet_first", 1, SQLITE_UTF8, nullptr, nullptr, fnFirstStep,
                                fnKeptFinal, nullptr);
     sqlite3_create_function_v2(db, "jet_last", 1, SQLITE_UTF8, nullptr, nullptr, fnLastStep,

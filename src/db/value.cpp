@@ -28,9 +28,9 @@ qint64 Value::toInteger() const {
     case Kind::Bool:
         return m_int;
     case Kind::Real:
-        return std::isfinite(m_real) ? qint64(std::nearbyint(m_real)) : 0;
+        return std::fabs(m_real) < 9.2e18 ? qint64(std::nearbyint(m_real)) : 0; // NaN too
     case Kind::Text: {
-        if (auto v = JetConvert::parseNumber(m_text))
+        if (auto v = JetConvert::parseNumber(m_text); v && std::fabs(*v) < 9.2e18)
             return qint64(std::nearbyint(*v));
         return 0;
     }
