@@ -8,4 +8,8 @@ function(tervala_target_defaults target)
                                              -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(TERVALA_FUZZ)
+    # coverage for the fuzzer's guidance; the fuzz target itself links libFuzzer
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()

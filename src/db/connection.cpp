@@ -8,6 +8,7 @@
 #include "db/sqltext.h"
 
 #include <QRegularExpression>
+#include <cstdio>
 
 namespace {
 
@@ -175,7 +176,29 @@ static bool sameLiterals(const std::vector<ShapeLiteral>& a, const std::vector<V
     return true;
 }
 
+namespace {
+
+// TERVALA_STATEMENT_LOG=file appends every statement the program runs to that file, one per line
+// (for support, and for the fuzz target's seeds).
+void logStatement(const QString& statement) {
+    static FILE* const log = [] {
+        const QByteArray path = qgetenv("TERVALA_STATEMENT_LOG");
+        return path.isEmpty() ? nullptr : std::fopen(path.constData(), "a");
+    }();
+    if (!log)
+        return;
+    QString line = statement;
+    line.replace(u'\n', u' ').replace(u'\r', u' ');
+    const QByteArray utf8 = line.toUtf8();
+    std::fwrite(utf8.constData(), 1, size_t(utf8.size()), log);
+    std::fputc('\n', log);
+    std::fflush(log);
+}
+
+} // namespace
+
 Connection::Result Connection::run(const QString& statement, bool readRows) {
+    logStatement(statement);
     // whatever fails below leaves as the engine's own error, never as the backend's
     try {
         return runUnguarded(statement, readRows);
@@ -386,6 +409,14 @@ Connection::Result Connection::runSelectInto(const QString& statement, const Tra
 void Connection::schemaChanged() {
     m_catalog.invalidate();
     m_cache.clear();
+    if (m_depth > 0)
+        m_schemaChangedInTransaction = true;
+}
+
+void Connection::clearStatementCache() {
+    m_catalog.invalidate();
+    m_cache.clear();
+    m_shape = StatementShape();
 }
 
 QStringList Connection::tableNames() {
@@ -419,7 +450,8 @@ void Connection::commitTransaction(const QString& statement) {
     } catch (const BackendError& e) {
         fail(statement.isEmpty() ? QStringLiteral("COMMIT") : statement, e.reason, e.busy);
     }
-    --m_depth;
+    if (--m_depth == 0)
+        m_schemaChangedInTransaction = false;
 }
 
 void Connection::rollbackTransaction() {
@@ -434,4 +466,11 @@ void Connection::rollbackTransaction() {
     } catch (const BackendError&) {
         // the engine already rolled back (for example after a failed COMMIT)
     }
+    // a schema change rolled back with the rest: what the catalog learnt of it is wrong now
+    if (m_schemaChangedInTransaction) {
+        m_catalog.invalidate();
+        m_cache.clear();
+    }
+    if (m_depth == 0)
+        m_schemaChangedInTransaction = false;
 }

@@ -47,6 +47,10 @@ public:
     void rollbackTransaction();
     int transactionDepth() const { return m_depth; }
 
+    // Forgets every prepared shape, the shape scan's heads and the catalog, as a new connection
+    // starts (the fuzz target compares a statement's answer with and without them).
+    void clearStatementCache();
+
 private:
     struct Prepared {
         std::unique_ptr<BackendStatement> statement;
@@ -74,4 +78,5 @@ private:
     QHash<QString, std::shared_ptr<Prepared>> m_cache;
     StatementShape m_shape; // scratch of run(), reused from statement to statement
     int m_depth = 0;
+    bool m_schemaChangedInTransaction = false; // the catalog is wrong again after a rollback
 };

@@ -838,6 +838,15 @@ Translation JetTranslator::translate(const QString& statement,
         if (toks[i].isSymbol(u")"))
             --depth;
     }
+    // Jet's statements only: the engine's own commands (transactions, PRAGMA, ATTACH, …) would
+    // end the routine's transaction or reach files behind the program's back
+    static const QSet<QString> verbs = {QStringLiteral("SELECT"), QStringLiteral("INSERT"),
+                                        QStringLiteral("UPDATE"), QStringLiteral("DELETE"),
+                                        QStringLiteral("CREATE"), QStringLiteral("DROP"),
+                                        QStringLiteral("ALTER")};
+    if (!verbs.contains(statementVerb(toks)))
+        em.fail(QStringLiteral("запрос должен начинаться с SELECT, INSERT, UPDATE, DELETE, CREATE, "
+                               "DROP или ALTER"));
     if (!em.schema)
         em.findDateComparisons();
     const QString verb = statementVerb(toks);

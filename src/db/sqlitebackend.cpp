@@ -266,6 +266,8 @@ SqliteBackend::SqliteBackend(const QString& path, OpenMode mode) {
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, MaxValueBytes);
+    // no statement may corrupt the file's own structures (writable schema and the like)
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     registerJetFunctions(m_db);
     // a file that is not a database fails here rather than at the first statement
     char* err = nullptr;
