@@ -33,10 +33,11 @@ struct TempDatabase {
 class ScriptedPrompter : public Prompter {
 public:
     QList<bool> answers;
-    QStringList asked, notices, errors;
+    QStringList asked, notices, warnings, errors;
 
     bool ask(const QString& caption, const QString& text) override;
     void notify(const QString& text) override { notices << text; }
+    void warn(const QString& text) override { warnings << text; }
     void error(const QString& text) override { errors << text; }
 };
 

@@ -4,6 +4,7 @@
 #include "ui/main/massprocessingpanel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -24,6 +25,9 @@ private slots:
     void incompleteAddressKeepsTheCardOpen();
     void numberFieldKeys();
     void firstVisitOfTheDataTab();
+    void dataTabKeepsAnAddressOfAnotherRegion();
+    void closeBoxCancelsANewSubscriber();
+    void enterSelectsTheNextFieldAndTariffsTakeAComma();
     void newSubscriberCancelledOrSaved();
     void deletionLeavesTheRowBefore();
     void holders();
@@ -116,12 +120,69 @@ void TestCard::firstVisitOfTheDataTab() {
     openCard(2); // 103, in the city of region 1
     QVERIFY(!card()->cardModified());
     card()->tabs()->setCurrentIndex(1);
+    // the stored address is shown and nothing of it changes by looking at it
     auto* region = p().find<QComboBox>(card(), "ComboBox1");
     QCOMPARE(region->currentIndex(), 0);
-    QVERIFY(card()->cardModified());
+    QVERIFY(!card()->cardModified());
     QCOMPARE(p().find<QComboBox>(card(), "ComboBox2")->currentText(), u"Великие Луки"_s);
     QCOMPARE(p().find<QComboBox>(card(), "ComboBox5")->currentText(), u"Мира"_s);
     QCOMPARE(p().find<QComboBox>(card(), "ComboBox6")->currentText(), u"Иванова Т.П."_s);
+}
+
+void TestCard::dataTabKeepsAnAddressOfAnotherRegion() {
+    // 103 moves to a city of the second region: a glance at the data tab and "О К" keep it there
+    Connection& db = p().db.db();
+    db.execute(u"insert into Gorod (ID, NAME, RG) values (2, \"Торжок\", 2)"_s);
+    db.execute(u"insert into Street (ID, NAME, GD, NP) values (4, \"Ленина\", 2, 0)"_s);
+    db.execute(u"update Client set RG = 2, GD = 2, RN = 0, ST = 4 where IDC = 3"_s);
+    openCard(2);
+    QCOMPARE(p().app.selection.CurrentClientId, 3);
+    card()->tabs()->setCurrentIndex(1);
+    QCOMPARE(p().find<QComboBox>(card(), "ComboBox1")->currentText(), u"Тверская обл."_s);
+    QCOMPARE(p().find<QComboBox>(card(), "ComboBox2")->currentText(), u"Торжок"_s);
+    QCOMPARE(p().find<QComboBox>(card(), "ComboBox5")->currentText(), u"Ленина"_s);
+    QVERIFY(!card()->cardModified());
+    clickOk();
+    QVERIFY(!card()->isVisible());
+    QCOMPARE(p().db.rows(u"select RG, GD, ST from Client where IDC = 3"_s), QStringList{u"2|2|4"_s});
+}
+
+void TestCard::closeBoxCancelsANewSubscriber() {
+    const QString before = p().db.scalar(u"select count(*) from Client"_s);
+    p().main()->findChild<QAction*>(u"AddClientAction"_s)->trigger();
+    QVERIFY(card()->isVisible());
+    const int id = p().app.selection.CurrentClientId;
+    QVERIFY(card()->close() == false); // the close box: the card hides itself as "Отмена" does
+    QVERIFY(!card()->isVisible());
+    QCOMPARE(p().db.scalar(u"select count(*) from Client"_s), before);
+    QCOMPARE(p().db.scalar(u"select DEISTV from Zhurnal where CLIENT = %1 order by IDZ desc"_s.arg(id)),
+             u"Отменен ввод нового абонента"_s);
+    QVERIFY(p().prompter.errors.isEmpty());
+}
+
+void TestCard::enterSelectsTheNextFieldAndTariffsTakeAComma() {
+    openCard(0); // 101: three residents
+    field("Edit2")->setFocus();
+    QTest::keyClick(field("Edit2"), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), field("Edit9"));
+    QTest::keyClicks(field("Edit9"), u"7"_s); // replaces the selected 3
+    QCOMPARE(field("Edit9")->text(), u"7"_s);
+    // a tariff typed with a point gets the comma, as the areas do
+    auto* tariffs = p().find<QTableWidget>(card(), "StringGrid3");
+    tariffs->setFocus();
+    tariffs->setCurrentCell(0, 1);
+    tariffs->editItem(tariffs->item(0, 1));
+    auto* editor = tariffs->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, u"46.5"_s);
+    QCOMPARE(editor->text(), u"46,5"_s);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(tariffs->item(0, 1)->text(), u"46,5"_s); // the delegate commits queued
+    clickOk();
+    QVERIFY(!card()->isVisible());
+    QCOMPARE(p().db.rows(u"select TARIF from Tarif1 where CLIENT=1"_s), QStringList{u"46,5"_s});
+    QCOMPARE(p().db.rows(u"select KOL from Client where IDC=1"_s), QStringList{u"7"_s});
 }
 
 void TestCard::newSubscriberCancelledOrSaved() {
@@ -164,7 +225,7 @@ void TestCard::deletionLeavesTheRowBefore() {
     p().prompter.answers = {true};
     p().main()->findChild<QAction*>(u"DeleteClientAction"_s)->trigger();
     QCOMPARE(p().db.scalar(u"select count(*) from Client where IDC=1"_s), u"1"_s);
-    QCOMPARE(p().prompter.notices.size(), 1);
+    QCOMPARE(p().prompter.warnings.size(), 1);
 }
 
 void TestCard::holders() {

@@ -96,7 +96,7 @@ void TestClients::deletion() {
     QCOMPARE(rows(u"select DEISTV from Zhurnal"_s),
              deleted ? QStringList{u"УДАЛЕН АБОНЕНТ!"_s} : QStringList{});
     if (answer && !deleted)
-        QCOMPARE(p.notices, QStringList{u"По данному абоненту (IDC=2) производились начисления. Удалить его нельзя! Обратитесь к администратору!"_s});
+        QCOMPARE(p.warnings, QStringList{u"По данному абоненту (IDC=2) производились начисления. Удалить его нельзя! Обратитесь к администратору!"_s});
 }
 
 void TestClients::massProcessing_data() {

@@ -439,7 +439,7 @@ void TestEngine::sameTextSameAnswerWhateverRanBefore() {
     } cases[] = {
         {"select #02/02/2024#", "select #4294967297/2/2024#", "неверная дата", nullptr},
         {"select #02/02/2024#", "select #2/4294967298/2024#", "неверная дата", nullptr},
-        {"select.5", "select5.5", "синтаксическая ошибка", nullptr},
+        {"select.5", "select5.5", "должен начинаться с SELECT", nullptr},
         {"select D from T where ID = 1", "select D from T where ID = 2", nullptr, "01.01.2024 10:22:33"},
         {"select 1;", "select 2;", nullptr, "2"},
     };

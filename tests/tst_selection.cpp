@@ -81,7 +81,9 @@ void TestSelection::clause() {
     const SelectionStatement s = buildSelection(criteria, true, oneService());
     QCOMPARE(s.SelectionFilter, filter);
     QVERIFY(s.ListSql.endsWith(u".CLIENT "_s + filter));
-    QVERIFY(!s.ListSql.contains(u" union "_s));
+    // both forms, the settlements' and the cities', take the criteria
+    QCOMPARE(s.ListSql.count(u" union "_s), 1);
+    QCOMPARE(s.ListSql.count(filter), 2);
 }
 
 void TestSelection::otherModesListTheChargeColumns() {
@@ -111,7 +113,10 @@ void TestSelection::statementsRunAndSelect_data() {
     QTest::newRow("house range is a text range") << c << true << QStringList{u"103"_s};
     c = {};
     c.name = u"нил"_s;
-    QTest::newRow("with criteria but no city, only settlements") << c << true << QStringList{};
+    QTest::newRow("with criteria but no city, cities too") << c << true << QStringList{u"103"_s};
+    c = {};
+    c.area = 1;
+    QTest::newRow("criteria select in both forms") << c << false << QStringList{u"101"_s, u"103"_s};
     c = {};
     c.city = 1;
     QTest::newRow("city form") << c << false << QStringList{u"103"_s};
@@ -143,7 +148,8 @@ void TestSelection::gridAddAndRemove() {
     c.area = 1;
     const SelectionStatement s = buildSelection(c, false, t.app.state.ShownServices);
     const QString twice = SelectionSql::added(s.ListSql, s.ListSql);
-    QCOMPARE(t.rows(twice).size(), 2); // rows in both selections appear twice
+    // the list's UNION of its two forms keeps a subscriber of both selections once
+    QCOMPARE(t.rows(twice).size(), 2);
     QCOMPARE(t.rows(SelectionSql::removed(twice, s.SelectionFilter)), QStringList{});
     // the count comes from Client alone: the city subscriber of the area counts too
     QCOMPARE(t.scalar(SelectionSql::count(s.SelectionFilter)), u"2"_s);

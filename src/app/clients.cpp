@@ -65,7 +65,7 @@ bool deleteClient(AppContext& app, Prompter& prompter, int clientId) {
                                          QString::number(s.IDUSL) +
                                          QStringLiteral(" where CLIENT=") + id);
         if (count.at(0, 0).toInteger() > 0) {
-            prompter.notify(QStringLiteral("По данному абоненту (IDC=") + id +
+            prompter.warn(QStringLiteral("По данному абоненту (IDC=") + id +
                             QStringLiteral(") производились начисления. Удалить его нельзя! "
                                            "Обратитесь к администратору!"));
             return false;

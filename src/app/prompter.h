@@ -10,6 +10,8 @@ public:
     // A question with Да/Нет under the given caption; true for Да.
     virtual bool ask(const QString& caption, const QString& text) = 0;
     virtual void notify(const QString& text) = 0;
+    // A notice under the caption "ВНИМАНИЕ!!!" (a refusal the office must not miss).
+    virtual void warn(const QString& text) { notify(text); }
     // The standard error box.
     virtual void error(const QString& text) = 0;
 };

@@ -96,8 +96,12 @@ SelectionStatement buildSelection(const SelectionCriteria& c, bool plainMode,
         out.SelectionFilter =
             QStringLiteral("WHERE (") + conditions.join(QStringLiteral(" and ")) + u')';
     out.ListSql += out.SelectionFilter;
+    // without a city chosen the subscribers of cities are selected too, with criteria as without
+    // them: the settlement form's inner joins never reach them
     if (conditions.isEmpty())
         out.ListSql += QStringLiteral(" union ") + cityForm;
+    else if (!c.city)
+        out.ListSql += QStringLiteral(" union ") + cityForm + u' ' + out.SelectionFilter;
     return out;
 }
 

@@ -1,3 +1,4 @@
+#include "ui/common/translations.h"
 #include "ui/common/wheeltoarrows.h"
 #include "ui/common/widgetprompter.h"
 #include "ui/main/mainwindow.h"
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Тервала"));
+    installRussianTranslations(application); // the standard dialogs speak Russian
     QFont font = QApplication::font();
     font.setPointSize(8); // the size the office is used to
     QApplication::setFont(font);

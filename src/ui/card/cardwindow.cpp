@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -37,6 +38,19 @@ void setDate(QDateEdit* picker, QDate date) { picker->setDate(date.isValid() ? d
 QDate dateOf(const QDateEdit* picker) {
     return picker->date() > NoDate ? picker->date() : QDate();
 }
+
+// The tariff column edits with the decimal-comma rule of the area boxes.
+class DecimalCommaDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* box = qobject_cast<QLineEdit*>(editor))
+            Controls::DecimalCommaKeys::install(box);
+        return editor;
+    }
+};
 
 QTableWidgetItem* cell(const QString& text, const QColor& background = {}) {
     auto* item = new QTableWidgetItem(text);
@@ -107,6 +121,8 @@ CardWindow::CardWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     for (QLineEdit* e : {m_account, m_name, m_residents, m_totalArea, m_livingArea, m_house,
                          m_building, m_flat, m_zip})
         connect(e, &QLineEdit::textEdited, this, [this] { m_modified = true; });
+    for (QLineEdit* e : {m_totalArea, m_livingArea})
+        Controls::DecimalCommaKeys::install(e);
     connect(m_excluded, &QCheckBox::toggled, this, [this](bool on) {
         QFont f = m_excluded->font();
         f.setBold(on);
@@ -118,6 +134,11 @@ CardWindow::CardWindow(AppContext& app, Prompter& prompter, QWidget* parent)
             [this](AddressLevel level, int) { addressChosen(int(level)); });
     connect(m_address, &AddressBoxes::cleared, this, [this](AddressLevel) { ZapAdres(); });
     setFixedSize(700, 520);
+}
+
+CardWindow::~CardWindow() {
+    // an editor still open in the tariff grid commits while the children are destroyed
+    disconnect(m_tariffs, nullptr, this, nullptr);
 }
 
 QWidget* CardWindow::buildCalculationTab() {
@@ -165,6 +186,7 @@ QWidget* CardWindow::buildCalculationTab() {
     m_tariffs->setColumnWidth(0, 70);
     m_tariffs->setColumnWidth(1, 80);
     m_tariffs->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_tariffs->setItemDelegateForColumn(1, new DecimalCommaDelegate(m_tariffs));
     m_tariffs->setFixedWidth(70 + 80 + 2 * m_tariffs->frameWidth() + 18);
     connect(m_tariffs, &QTableWidget::itemChanged, this, [this] { m_modified = true; });
     g->addWidget(m_tariffs, 0, 2, 4, 1);
@@ -391,6 +413,12 @@ void CardWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+void CardWindow::closeEvent(QCloseEvent* event) {
+    // the close box is "Отмена": a new subscriber's empty row is removed with its journal line
+    event->ignore();
+    cancel();
+}
+
 void CardWindow::hideEvent(QHideEvent* event) {
     m_modified = false;
     QWidget::hideEvent(event);
@@ -399,9 +427,10 @@ void CardWindow::hideEvent(QHideEvent* event) {
 void CardWindow::dataTabVisited() {
     reloadBenefits();
     ZapAdres();
-    // the first region is proposed, whatever the stored one
+    // the lists show the stored address and change nothing of it; only a subscriber without a
+    // region is proposed the first one
     QComboBox* region = m_address->box(AddressLevel::Region);
-    if (region->count() > 0) {
+    if (m_address->ids.region <= 0 && region->count() > 0) {
         region->setCurrentIndex(0);
         emit region->activated(0);
     }
@@ -572,7 +601,7 @@ bool CardWindow::eventFilter(QObject* watched, QEvent* event) {
                         : field == m_totalArea ? m_livingArea
                                                : nullptr;
         if (next)
-            next->setFocus();
+            Controls::focusNext(next);
         return next != nullptr || field == m_livingArea;
     }
     const QString text = key->text();
@@ -581,13 +610,5 @@ bool CardWindow::eventFilter(QObject* watched, QEvent* event) {
     const QChar c = text.at(0);
     if (field == m_residents)
         return !(c >= u'0' && c <= u'9');
-    if (field == m_totalArea || field == m_livingArea) {
-        if (c == u'.' || c == u',') {
-            if (!field->text().contains(u','))
-                field->insert(QStringLiteral(","));
-            return true;
-        }
-        return !(c >= u'0' && c <= u'9');
-    }
-    return false;
+    return false; // the areas have the decimal-comma rule of their own
 }

@@ -28,6 +28,7 @@ class CardWindow : public QWidget {
     Q_OBJECT
 public:
     CardWindow(AppContext& app, Prompter& prompter, QWidget* parent = nullptr);
+    ~CardWindow() override;
 
     void setBenefitWindow(BenefitWindow* window);
     // Called after the card changed the register (saved, cancelled a new subscriber,
@@ -54,6 +55,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* buildCalculationTab();

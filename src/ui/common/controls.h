@@ -2,6 +2,8 @@
 
 #include <QDate>
 
+#include <QObject>
+
 class QDateEdit;
 class QLineEdit;
 class QWidget;
@@ -15,6 +17,22 @@ QLineEdit* edit(const char* name);
 // for "no date" and shows nothing.
 inline const QDate NoDate(1899, 12, 30);
 QDateEdit* datePicker(const char* name, bool allowEmpty = false);
+
+// Moves the focus to the next field as Tab does: a text box entered so has its text selected,
+// so typing replaces it (Enter moves the focus along the fields of several windows).
+void focusNext(QWidget* next);
+
+// The key rule of the boxes for amounts (areas, tariffs): digits, and one decimal comma, which a
+// typed point also gives. Installed as an event filter on a text box.
+class DecimalCommaKeys : public QObject {
+public:
+    using QObject::QObject;
+    // Installs the rule on a box (the rule's object lives as long as the box).
+    static void install(QLineEdit* box);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
 
 // Puts a window in the middle of its screen, or of another window.
 void centreOnScreen(QWidget* window);

@@ -23,6 +23,12 @@ void WidgetPrompter::notify(const QString& text) {
     box.exec();
 }
 
+void WidgetPrompter::warn(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("ВНИМАНИЕ!!!"), text, QMessageBox::Ok,
+                    owner());
+    box.exec();
+}
+
 void WidgetPrompter::error(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Ошибка"), text, QMessageBox::Ok,
                     owner());

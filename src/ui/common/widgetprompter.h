@@ -9,5 +9,6 @@ class WidgetPrompter : public Prompter {
 public:
     bool ask(const QString& caption, const QString& text) override;
     void notify(const QString& text) override;
+    void warn(const QString& text) override;
     void error(const QString& text) override;
 };

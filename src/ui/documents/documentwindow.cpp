@@ -31,7 +31,10 @@ QLabel* label(const QString& text) {
 } // namespace
 
 DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_app(app), m_prompter(prompter),
+    // on top of the program's other windows, with only the close box in its title
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+      m_app(app), m_prompter(prompter),
       m_address(new AddressBoxes(app, prompter, AddressListForm::Selection, this)),
       m_account(Controls::edit("AccountEdit")), m_name(Controls::edit("NameEdit")),
       m_house(Controls::edit("HouseEdit")), m_building(Controls::edit("BuildingEdit")),
@@ -178,7 +181,7 @@ bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (watched == m_apartment && key == Qt::Key_Left) {
-        m_house->setFocus();
+        Controls::focusNext(m_house);
         return true;
     }
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
@@ -202,7 +205,7 @@ bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
         next = m_selectButton;
     if (!next)
         return QWidget::eventFilter(watched, event);
-    next->setFocus();
+    Controls::focusNext(next);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/main/massprocessingpanel.h"
 
+#include "ui/common/controls.h"
+
 #include "app/clients.h"
 #include "db/dberror.h"
 #include "ui/common/addressboxes.h"
@@ -47,6 +49,7 @@ MassProcessingPanel::MassProcessingPanel(AppContext& app, Prompter& prompter, QW
     m_service->setObjectName(QStringLiteral("MassServiceBox"));
     m_second->setObjectName(QStringLiteral("MassSecondBox"));
     m_tariff->setObjectName(QStringLiteral("MassTariffEdit"));
+    Controls::DecimalCommaKeys::install(m_tariff);
     m_house->setObjectName(QStringLiteral("MassHouseEdit"));
     m_building->setObjectName(QStringLiteral("MassBuildingEdit"));
     m_progress->setObjectName(QStringLiteral("MassProgress"));

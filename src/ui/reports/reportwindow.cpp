@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPrintPreviewDialog>
@@ -156,9 +157,11 @@ void ReportWindow::showEvent(QShowEvent* event) {
 }
 
 void ReportWindow::saveCsv() {
-    const QString path = chooseCsvFile ? chooseCsvFile() : QString();
+    QString path = chooseCsvFile ? chooseCsvFile() : QString();
     if (path.isEmpty())
         return; // cancelled: nothing written, nothing said
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv"); // as the filter of the dialog says
     QFile file(path);
     const QByteArray bytes = m_table.toCsv();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
