@@ -21,6 +21,7 @@ private slots:
     void badArguments_data();
     void badArguments();
     void demoIsRepeatable();
+    void listPrintsTheMainList();
 
 private:
     struct Run {
@@ -161,6 +162,31 @@ void TestCli::demoIsRepeatable() {
     QCOMPARE(orphans.out, QStringLiteral("Expr1000\n0\n"));
     const Run levels = cli({QStringLiteral("--db"), a, QStringLiteral("sql"), QStringLiteral("select PRAV from Users order by PRAV")});
     QCOMPARE(levels.out, QStringLiteral("PRAV\n0\n1\n2\n3\n"));
+}
+
+void TestCli::listPrintsTheMainList() {
+    const QString db = m_dir.filePath(QStringLiteral("list.db"));
+    QCOMPARE(cli({QStringLiteral("demo"), db, QStringLiteral("--subscribers"), QStringLiteral("60")}).code, 0);
+    const Run all = cli({QStringLiteral("--db"), db, QStringLiteral("list")});
+    QCOMPARE(all.code, 0);
+    const QStringList lines = all.out.split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(lines[0].startsWith(QStringLiteral("Лицевой_счет\tФамилия_Имя_Отчество\tНас_пункт\tУлица\tДом")));
+    QVERIFY(!lines[0].contains(QStringLiteral("IDC")));
+    // a criterion selects in the settlements' and the cities' form alike
+    const QString part = QStringLiteral("ова");
+    const Run some = cli({QStringLiteral("--db"), db, QStringLiteral("list"), QStringLiteral("--fio"), part});
+    QCOMPARE(some.code, 0);
+    QStringList expected;
+    for (const QString& line : lines.mid(1))
+        if (line.section(u'\t', 1, 1).contains(part, Qt::CaseInsensitive))
+            expected << line;
+    QVERIFY(!expected.isEmpty());
+    QStringList got = some.out.split(u'\n', Qt::SkipEmptyParts).mid(1);
+    got.sort();
+    expected.sort();
+    QCOMPARE(got, expected);
+    QVERIFY2(some.err.contains(QStringLiteral("Выбрано %1 абонетов").arg(got.size())), qPrintable(some.err));
+    QCOMPARE(cli({QStringLiteral("--db"), db, QStringLiteral("list"), QStringLiteral("--rg"), QStringLiteral("Псков")}).code, 2);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -7,6 +7,7 @@
 #include "db/dberror.h"
 #include "db/schema.h"
 #include "db/transaction.h"
+#include "documents/selection.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -37,6 +38,9 @@ const char* const Usage =
     "        новая демонстрационная база\n"
     "  sql ЗАПРОС\n"
     "        выполнить один запрос Jet SQL; строки результата выводятся через TAB\n"
+    "  list [--ls Л/С] [--fio ЧАСТЬ_ФИО] [--rg N] [--gd N] [--rn N] [--np N] [--st N]\n"
+    "       [--house ДОМ [--house-to ДОМ]] [--korp КОРПУС] [--kvart КВАРТИРА] [--uch N]\n"
+    "        список абонентов главного окна по условиям окна отбора (коды справочников)\n"
     "Без --db используется база, названная в Config.ini текущей папки.\n";
 
 int usage(const QString& problem) {
@@ -216,35 +220,110 @@ int cmdDemo(const QStringList& rest) {
     return rc;
 }
 
-int cmdSql(const QString& dbOption, const QStringList& rest) {
-    if (rest.size() != 1)
-        return usage(QStringLiteral("Команде sql нужен один запрос (в кавычках оболочки)."));
+// The database named by --db, or by Config.ini in the current folder as the program finds it.
+std::optional<QString> databasePath(const QString& dbOption, QString* problem) {
     QString path = dbOption;
     if (path.isEmpty()) {
         try {
             const auto config = ConfigIni::read(ConfigIni::fileName());
-            if (!config)
-                return failure(QStringLiteral("В текущей папке нет Config.ini; укажите базу параметром --db."));
+            if (!config) {
+                *problem = QStringLiteral("В текущей папке нет Config.ini; укажите базу параметром --db.");
+                return std::nullopt;
+            }
             path = config->databasePath;
         } catch (const ConfigError& e) {
-            return failure(e.message);
+            *problem = e.message;
+            return std::nullopt;
         }
     }
-    if (!QFileInfo(path).isFile())
-        return failure(QStringLiteral("Файл базы данных %1 не найден.").arg(path));
+    if (!QFileInfo(path).isFile()) {
+        *problem = QStringLiteral("Файл базы данных %1 не найден.").arg(path);
+        return std::nullopt;
+    }
+    return path;
+}
+
+void printRows(const ResultSet& rows, const std::vector<int>& columns) {
+    QStringList head;
+    for (int c : columns)
+        head << rows.columns[c];
+    out() << head.join(u'\t') << '\n';
+    for (int row = 0; row < rows.rowCount; ++row) {
+        QStringList cells;
+        for (int c : columns)
+            cells << rows.at(row, c).toText();
+        out() << cells.join(u'\t') << '\n';
+    }
+}
+
+int cmdSql(const QString& dbOption, const QStringList& rest) {
+    if (rest.size() != 1)
+        return usage(QStringLiteral("Команде sql нужен один запрос (в кавычках оболочки)."));
+    QString problem;
+    const auto path = databasePath(dbOption, &problem);
+    if (!path)
+        return failure(problem);
     try {
-        auto db = Connection::openSqlite(path);
+        auto db = Connection::openSqlite(*path);
         const Connection::Result r = db->run(rest[0]);
         if (r.hasRows) {
-            out() << r.rows.columns.join(u'\t') << '\n';
-            const int columns = int(r.rows.columns.size());
-            for (int row = 0; row < r.rows.rowCount; ++row) {
-                QStringList cells;
-                for (int c = 0; c < columns; ++c)
-                    cells << r.rows.at(row, c).toText();
-                out() << cells.join(u'\t') << '\n';
-            }
+            std::vector<int> all;
+            for (int c = 0; c < r.rows.columns.size(); ++c)
+                all.push_back(c);
+            printRows(r.rows, all);
         }
+    } catch (const DbError& e) {
+        return failure(e.message());
+    }
+    return 0;
+}
+
+// The main list for the selection window's criteria: the rows and columns the window shows.
+int cmdList(const QString& dbOption, const QStringList& rest) {
+    const QStringList texts = {QStringLiteral("--ls"), QStringLiteral("--fio"),
+                               QStringLiteral("--house"), QStringLiteral("--house-to"),
+                               QStringLiteral("--korp"), QStringLiteral("--kvart")};
+    const QStringList lists = {QStringLiteral("--rg"), QStringLiteral("--gd"), QStringLiteral("--rn"),
+                               QStringLiteral("--np"), QStringLiteral("--st"), QStringLiteral("--uch")};
+    QString problem;
+    const auto a = parseArgs(rest, texts + lists, &problem);
+    if (!a)
+        return usage(problem);
+    if (!a->positional.isEmpty())
+        return usage(QStringLiteral("Команда list принимает только условия отбора (--ls, --fio, …)."));
+    SelectionCriteria c;
+    c.account = a->options.value(QStringLiteral("--ls"));
+    c.name = a->options.value(QStringLiteral("--fio"));
+    c.house = a->options.value(QStringLiteral("--house"));
+    if (a->options.contains(QStringLiteral("--house-to")))
+        c.house += u'-' + a->options.value(QStringLiteral("--house-to"));
+    c.building = a->options.value(QStringLiteral("--korp"));
+    c.apartment = a->options.value(QStringLiteral("--kvart"));
+    std::optional<int>* ids[] = {&c.region, &c.city, &c.district, &c.settlement, &c.street, &c.area};
+    for (int i = 0; i < lists.size(); ++i) {
+        if (!a->options.contains(lists[i]))
+            continue;
+        bool ok = false;
+        const int id = a->options.value(lists[i]).toInt(&ok);
+        if (!ok || id <= 0)
+            return usage(QStringLiteral("Для %1 нужен код из справочника (целое число больше 0).").arg(lists[i]));
+        *ids[i] = id;
+    }
+    const auto path = databasePath(dbOption, &problem);
+    if (!path)
+        return failure(problem);
+    try {
+        AppContext app;
+        app.connection = Connection::openSqlite(*path);
+        loadProgramState(app);
+        const SelectionResult r =
+            runSelection(app.db(), buildSelection(c, true, app.state.ShownServices));
+        std::vector<int> shown;
+        for (int col = 0; col < r.list.columns.size(); ++col)
+            if (!isHiddenListColumn(r.list.columns[col]))
+                shown.push_back(col);
+        printRows(r.list, shown);
+        err() << selectionCaption(QString(), r).trimmed() << '\n';
     } catch (const DbError& e) {
         return failure(e.message());
     }
@@ -273,6 +352,8 @@ int runCli(const QStringList& arguments) {
         rc = cmdDemo(rest);
     else if (command == u"sql")
         rc = cmdSql(dbPath, rest);
+    else if (command == u"list")
+        rc = cmdList(dbPath, rest);
     else if (command == u"--help" || command == u"help")
         rc = (usage({}), 0);
     else

@@ -1,5 +1,6 @@
 #include "documents/selection.h"
 
+#include "db/connection.h"
 #include "db/sqltext.h"
 
 #include <QStringList>
@@ -103,6 +104,35 @@ SelectionStatement buildSelection(const SelectionCriteria& c, bool plainMode,
     else if (!c.city)
         out.ListSql += QStringLiteral(" union ") + cityForm + u' ' + out.SelectionFilter;
     return out;
+}
+
+SelectionResult runSelection(Connection& db, const SelectionStatement& selection) {
+    SelectionResult r;
+    r.count = db.query(SelectionSql::count(selection.SelectionFilter)).at(0, 0).toInteger();
+    const ResultSet sum = db.query(SelectionSql::residents(selection.SelectionFilter));
+    r.residents = sum.rowCount ? sum.at(0, 0).toInteger() : 0;
+    r.list = db.query(selection.ListSql);
+    return r;
+}
+
+QString selectionCaption(const QString& programTitle, const SelectionResult& r) {
+    return programTitle + QStringLiteral("     Выбрано ") + QString::number(r.count) +
+           QStringLiteral(" абонетов (Жильцов: ") + QString::number(r.residents) +
+           QStringLiteral(" чел.)");
+}
+
+bool isHiddenListColumn(const QString& name) {
+    return name.compare(u"IDC", Qt::CaseInsensitive) == 0 ||
+           name.compare(u"TIPZ", Qt::CaseInsensitive) == 0;
+}
+
+int listColumnWidth(int column, int columns) {
+    // 60, 240, 120, 120, then 60 up to column 9; IDC and TIPZ (the last two) are never visible;
+    // the others keep the grid's default
+    if (column >= columns - 2)
+        return 0;
+    static const int widths[] = {60, 240, 120, 120, 60, 60, 60, 60, 60, 60};
+    return column < 10 ? widths[column] : 64;
 }
 
 namespace SelectionSql {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "app/programstate.h"
+#include "db/backend.h"
 
 #include <QString>
 #include <optional>
 #include <vector>
+
+class Connection;
 
 // The criteria of the subscriber selection as the operator filled them. A text criterion counts
 // when it is not empty, a list criterion when an item is chosen (its row id).
@@ -38,6 +41,23 @@ struct SelectionStatement {
 // tariffs. Every text the operator typed goes in quoted.
 SelectionStatement buildSelection(const SelectionCriteria& criteria, bool plainMode,
                                   const std::vector<TVidUslugi>& services);
+
+// What a selection gives the main list: its rows and the caption's counts (the count and the
+// residents come from Client alone, so they include selected subscribers without a street).
+struct SelectionResult {
+    ResultSet list;
+    qint64 count = 0;
+    qint64 residents = 0;
+};
+// Runs the selection's list, count and residents statements. Throws DbError.
+SelectionResult runSelection(Connection& db, const SelectionStatement& selection);
+// The main window's caption after a selection.
+QString selectionCaption(const QString& programTitle, const SelectionResult& result);
+
+// The main list's columns: the subscriber's id and exclusion mark (IDC, TIPZ) are never shown;
+// the width of every other column in pixels.
+bool isHiddenListColumn(const QString& name);
+int listColumnWidth(int column, int columns);
 
 // The statements built on a selection.
 namespace SelectionSql {

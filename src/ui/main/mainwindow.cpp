@@ -30,14 +30,7 @@ namespace {
 constexpr int DefaultColumnWidth = 64;
 constexpr int RowIndicatorWidth = 14;
 
-// ZapolnTabl's widths: 60, 240, 120, 120, then 60 up to column 9; IDC and TIPZ (the last two)
-// are never visible; the others keep the default.
-int listWidth(int column, int columns) {
-    if (column >= columns - 2)
-        return 0;
-    static const int widths[] = {60, 240, 120, 120, 60, 60, 60, 60, 60, 60};
-    return column < 10 ? widths[column] : DefaultColumnWidth;
-}
+int listWidth(int column, int columns) { return listColumnWidth(column, columns); }
 
 // The grid's width of a column holds its line; the list's widths do not.
 int withLine(int width) { return width > 0 ? width + 1 : 0; }
@@ -342,15 +335,11 @@ const ResultSet& MainWindow::listRows() const { return m_listModel->rows(); }
 bool MainWindow::showSelection(const SelectionStatement& selection) {
     if (!m_app.connected())
         return false;
-    qint64 count = 0, residents = 0;
-    ResultSet list;
+    SelectionResult result;
     auto iteration = std::make_unique<Query>(m_app.db());
     try {
-        count = m_app.db().query(SelectionSql::count(selection.SelectionFilter)).at(0, 0).toInteger();
-        const ResultSet sum = m_app.db().query(SelectionSql::residents(selection.SelectionFilter));
-        residents = sum.rowCount ? sum.at(0, 0).toInteger() : 0;
         iteration->open(SelectionSql::iteration(selection.SelectionFilter));
-        list = m_app.db().query(selection.ListSql);
+        result = runSelection(m_app.db(), selection);
     } catch (const DbError& e) {
         m_prompter.error(e.message());
         return false;
@@ -358,15 +347,13 @@ bool MainWindow::showSelection(const SelectionStatement& selection) {
     m_app.selection.ListSql = selection.ListSql;
     m_app.selection.SelectionFilter = selection.SelectionFilter;
     m_iterationSet = std::move(iteration);
-    m_listModel->setRows(std::move(list));
+    m_listModel->setRows(std::move(result.list));
     m_listOpen = true;
     ZapolnTabl();
     if (m_listModel->rowCount() > 0)
         m_grid->setCurrentIndex(m_listModel->index(0, 0));
     takeCurrentRow();
-    setWindowTitle(m_app.state.ProgramTitle + QStringLiteral("     Выбрано ") +
-                   QString::number(count) + QStringLiteral(" абонетов (Жильцов: ") +
-                   QString::number(residents) + QStringLiteral(" чел.)"));
+    setWindowTitle(selectionCaption(m_app.state.ProgramTitle, result));
     return true;
 }
 
