@@ -63,6 +63,12 @@ QString TempDatabase::scalar(const QString& sql) {
     return r.rowCount ? r.at(0, 0).toText() : QString();
 }
 
+void ScriptedPrompter::error(const QString& text) {
+    errors << text;
+    if (errors.size() > expectedErrors)
+        QTest::qFail(qPrintable(QStringLiteral("an error the test did not expect: ") + text), __FILE__, __LINE__);
+}
+
 bool ScriptedPrompter::ask(const QString& caption, const QString& text) {
     asked << caption + u'|' + text;
     if (answers.isEmpty()) {

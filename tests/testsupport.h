@@ -34,11 +34,12 @@ class ScriptedPrompter : public Prompter {
 public:
     QList<bool> answers;
     QStringList asked, notices, warnings, errors;
+    int expectedErrors = 0; // an error beyond these fails the test at once
 
     bool ask(const QString& caption, const QString& text) override;
     void notify(const QString& text) override { notices << text; }
     void warn(const QString& text) override { warnings << text; }
-    void error(const QString& text) override { errors << text; }
+    void error(const QString& text) override;
 };
 
 #include "documents/selection.h"

@@ -174,6 +174,7 @@ void TestStartup::damagedDatabaseShowsTheError() {
     writeConfig(Cp1251::encode(dbPath));
     AppContext app;
     ScriptedPrompter p;
+    p.expectedErrors = 1;
     QCOMPARE(start(app, p), StartupOutcome::Failed);
     QCOMPARE(p.errors.size(), 1);
     QVERIFY2(p.errors[0].contains(QStringLiteral("не является базой данных")), qPrintable(p.errors[0]));
@@ -197,6 +198,7 @@ void TestStartup::missingServiceTableStopsStartup() {
     writeConfig(Cp1251::encode(dbPath + QStringLiteral("\r\nзапасной\r\n")));
     AppContext app;
     ScriptedPrompter p;
+    p.expectedErrors = 1;
     QCOMPARE(start(app, p), StartupOutcome::Failed);
     QCOMPARE(p.errors.size(), 1);
     QVERIFY2(p.errors[0].contains(QStringLiteral("Service")), qPrintable(p.errors[0]));

@@ -369,10 +369,12 @@ void TestWindows::printedListAndCsv() {
     QCOMPARE(f.readAll(), report->table().toCsv());
     QVERIFY(p.prompter.errors.isEmpty());
     report->chooseCsvFile = [&] { return p.db.dir.filePath(u"no/such/folder/x.csv"_s); };
+    p.prompter.expectedErrors = 1;
     report->saveCsv();
     QCOMPARE(p.prompter.errors.size(), 1);
     QVERIFY(p.prompter.errors.first().startsWith(u"Не удалось сохранить файл"_s));
     p.prompter.errors.clear();
+    p.prompter.expectedErrors = 0;
 }
 
 void TestWindows::documentGridAddsAndRemoves() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/changenotifier.h"
 #include "app/programstate.h"
 #include "db/connection.h"
 #include "db/journal.h"
@@ -24,6 +25,7 @@ struct AppContext {
     QString CurrentUserName;
     SelectionState selection;
     std::unique_ptr<Connection> connection; // null when the database could not be opened
+    ChangeNotifier changes;                 // what the routines changed, once committed
 
     bool connected() const { return connection != nullptr; }
     Connection& db() { return *connection; }

@@ -141,6 +141,7 @@ Saved save(AppContext& app, int clientId, const Holder& h, std::optional<int> id
         app.journal().HistZap(QStringLiteral("Lgoty"), JournalText::holderAdded(saved.idl), clientId, 0);
     }
     tx.commit();
+    emit app.changes.benefitsChanged(clientId);
     return saved;
 }
 

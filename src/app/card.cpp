@@ -161,6 +161,7 @@ QString save(AppContext& app, int clientId, Data data) {
     }
     app.journal().HistZap(QStringLiteral("Client"), JournalText::clientChanged(), clientId, 0);
     tx.commit();
+    emit app.changes.subscribersChanged(clientId);
     return {};
 }
 

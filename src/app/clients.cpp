@@ -44,6 +44,7 @@ void cancelNewClient(AppContext& app, int clientId) {
     app.db().execute(QStringLiteral("Delete * from Client where IDC=") + QString::number(clientId));
     app.journal().HistZap(QStringLiteral("Client"), JournalText::newClientCancelled(), clientId, 0);
     tx.commit();
+    emit app.changes.subscribersChanged(clientId);
 }
 
 int residents(AppContext& app, int clientId) {
@@ -74,6 +75,7 @@ bool deleteClient(AppContext& app, Prompter& prompter, int clientId) {
     db.execute(QStringLiteral("Delete * from Client where IDC=") + id);
     app.journal().HistZap(QStringLiteral("Client"), JournalText::clientDeleted(), clientId, 0);
     tx.commit();
+    emit app.changes.subscribersChanged(clientId);
     return true;
 }
 
@@ -157,6 +159,7 @@ QString massProcess(AppContext& app, const std::vector<int>& clientIds, const Ma
     app.journal().HistZap(QStringLiteral("Client"), journalText, 0, 0);
     tx.commit();
     TEMPUpdate(app, progress);
+    emit app.changes.subscribersChanged(0);
     return {};
 }
 

@@ -57,4 +57,5 @@ void PereschetSaldoOdnogo(AppContext& app, int clientId) {
                    id + QStringLiteral(", '") + balance.toText() + QStringLiteral("')"));
     }
     tx.commit();
+    emit app.changes.subscribersChanged(clientId);
 }

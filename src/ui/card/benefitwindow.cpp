@@ -1,5 +1,7 @@
 #include "ui/card/benefitwindow.h"
 
+#include "ui/common/failures.h"
+
 #include "app/clients.h"
 #include "common/dates.h"
 #include "db/dberror.h"
@@ -105,12 +107,10 @@ void BenefitWindow::openNew() {
     m_ignoreEnd->setChecked(false);
     m_kind = 0;
     m_idl.reset();
-    try {
+    succeeded(m_prompter, [&] {
         m_app.journal().HistZap(QStringLiteral("Lgoty"), JournalText::newHolderStarted(),
                                 m_app.selection.CurrentClientId, 0);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
-    }
+    });
     show();
     raise();
     activateWindow();
@@ -118,12 +118,8 @@ void BenefitWindow::openNew() {
 
 void BenefitWindow::openCorrection(int idl) {
     std::optional<Benefits::Holder> h;
-    try {
-        h = Benefits::load(m_app, idl, today);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    if (!succeeded(m_prompter, [&] { h = Benefits::load(m_app, idl, today); }))
         return;
-    }
     if (!h)
         return;
     m_name->setText(h->FIO_LG);
@@ -155,11 +151,7 @@ void BenefitWindow::showEvent(QShowEvent* event) {
     m_kinds.clear();
     int position = -1;
     QString percent;
-    try {
-        m_kinds = Benefits::kinds(m_app);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
-    }
+    succeeded(m_prompter, [&] { m_kinds = Benefits::kinds(m_app); });
     for (size_t i = 0; i < m_kinds.size(); ++i) {
         m_kindBox->addItem(m_kinds[i].NAME);
         if (m_kinds[i].IDLG == m_kind && position < 0) {
@@ -181,12 +173,10 @@ void BenefitWindow::kindChosen(int index) {
         m_persons->setText(QStringLiteral("1"));
     } else if (k.TIPLG == 2) {
         // the subscriber's stored residents
-        try {
+        succeeded(m_prompter, [&] {
             m_persons->setText(
                 QString::number(Clients::residents(m_app, m_app.selection.CurrentClientId)));
-        } catch (const DbError& e) {
-            m_prompter.error(e.message());
-        }
+        });
     }
     m_percent->setText(k.PROC.toText() + QStringLiteral(" %"));
 }
@@ -212,25 +202,19 @@ Benefits::Holder BenefitWindow::fields() const {
 }
 
 void BenefitWindow::ok() {
-    Benefits::Saved saved;
-    try {
-        const Benefits::Holder h = fields();
-        if (h.kind == 0 || m_kindBox->currentIndex() < 0) {
-            m_prompter.notify(QStringLiteral("Вы не указали льготу!!!"));
-            return;
-        }
-        saved = Benefits::save(m_app, m_app.selection.CurrentClientId, h, m_idl, today);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
-        return; // the window stays open with what was typed
+    const Benefits::Holder h = fields();
+    if (h.kind == 0 || m_kindBox->currentIndex() < 0) {
+        m_prompter.notify(QStringLiteral("Вы не указали льготу!!!"));
+        return;
     }
+    Benefits::Saved saved;
+    if (!succeeded(m_prompter, [&] {
+            saved = Benefits::save(m_app, m_app.selection.CurrentClientId, h, m_idl, today);
+        }))
+        return; // the window stays open with what was typed
     if (!saved.refusal.isEmpty()) {
         m_prompter.notify(saved.refusal);
         return;
     }
-    close();
-    if (m_card) {
-        m_card->reloadBenefits();
-        m_card->setCardModified();
-    }
+    close(); // the card hears of the new holder from the core
 }

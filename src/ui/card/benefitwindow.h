@@ -7,7 +7,6 @@
 #include <QWidget>
 #include <optional>
 
-class CardWindow;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -20,7 +19,6 @@ class BenefitWindow : public QWidget {
 public:
     BenefitWindow(AppContext& app, Prompter& prompter, QWidget* parent = nullptr);
 
-    void setCard(CardWindow* card) { m_card = card; }
     // A new holder of the current subscriber.
     void openNew();
     // The holder with this IDL; nothing happens when there is none.
@@ -40,7 +38,6 @@ private:
 
     AppContext& m_app;
     Prompter& m_prompter;
-    CardWindow* m_card = nullptr;
     std::optional<int> m_idl; // the holder corrected; empty for a new one
     int m_kind = 0;           // SelectedBenefitKind
     bool m_placed = false;

@@ -5,6 +5,7 @@
 #include "period/balance.h"
 #include "app/benefits.h"
 #include "ui/card/benefitwindow.h"
+#include "ui/common/failures.h"
 #include "ui/common/addressboxes.h"
 #include "ui/common/controls.h"
 #include "ui/common/resultsetmodel.h"
@@ -133,6 +134,13 @@ CardWindow::CardWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     connect(m_address, &AddressBoxes::chosen, this,
             [this](AddressLevel level, int) { addressChosen(int(level)); });
     connect(m_address, &AddressBoxes::cleared, this, [this](AddressLevel) { ZapAdres(); });
+    // a holder saved in the benefit window: the list shows it, and the card counts as changed
+    connect(&m_app.changes, &ChangeNotifier::benefitsChanged, this, [this](int clientId) {
+        if (isVisible() && clientId == m_app.selection.CurrentClientId) {
+            reloadBenefits();
+            m_modified = true;
+        }
+    });
     setFixedSize(700, 520);
 }
 
@@ -333,21 +341,17 @@ QWidget* CardWindow::buildDataTab() {
 
 void CardWindow::setBenefitWindow(BenefitWindow* window) {
     m_benefitWindow = window;
-    if (window)
-        window->setCard(this);
 }
 
 void CardWindow::ZapKart(int clientId) {
     Card::Data d;
     std::vector<Card::Figures> figures;
     Money total;
-    try {
-        d = Card::load(m_app, clientId);
-        figures = Card::figures(m_app, clientId, &total);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    if (!succeeded(m_prompter, [&] {
+            d = Card::load(m_app, clientId);
+            figures = Card::figures(m_app, clientId, &total);
+        }))
         return;
-    }
     m_account->setText(d.LS);
     m_name->setText(d.FIO);
     m_house->setText(d.DOM);
@@ -457,11 +461,9 @@ void CardWindow::addressChosen(int level) {
 }
 
 void CardWindow::reloadBenefits() {
-    try {
+    succeeded(m_prompter, [&] {
         m_benefitModel->setRows(m_app.db().query(Benefits::listSql(m_app.selection.CurrentClientId)));
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
-    }
+    });
     static const int widths[] = {0, 240, 240, 0};
     for (int c = 0; c < 4 && c < m_benefitModel->columnCount(); ++c)
         m_benefits->setColumnWidth(c, widths[c]);
@@ -510,19 +512,16 @@ Card::Data CardWindow::fields() const {
 }
 
 bool CardWindow::SohrKart() {
-    try {
-        const QString refusal = Card::save(m_app, m_app.selection.CurrentClientId, fields());
-        if (!refusal.isEmpty()) {
-            m_prompter.notify(refusal);
-            return false;
-        }
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    QString refusal;
+    if (!succeeded(m_prompter, [&] {
+            refusal = Card::save(m_app, m_app.selection.CurrentClientId, fields());
+        }))
+        return false;
+    if (!refusal.isEmpty()) {
+        m_prompter.notify(refusal);
         return false;
     }
     m_app.selection.NewClientMode = false; // the new subscriber is complete
-    if (listChanged)
-        listChanged();
     return true;
 }
 
@@ -536,15 +535,9 @@ void CardWindow::ok() {
 void CardWindow::cancel() {
     if (m_app.selection.NewClientMode) {
         const int id = m_app.selection.CurrentClientId;
-        try {
-            Clients::cancelNewClient(m_app, id);
-        } catch (const DbError& e) {
-            m_prompter.error(e.message());
+        if (!succeeded(m_prompter, [&] { Clients::cancelNewClient(m_app, id); }))
             return;
-        }
         m_app.selection.NewClientMode = false;
-        if (listChanged)
-            listChanged();
     }
     m_passportPanel->hide();
     hide();
@@ -552,27 +545,19 @@ void CardWindow::cancel() {
 
 void CardWindow::recalculate() {
     const int id = m_app.selection.CurrentClientId;
-    try {
-        PereschetSaldoOdnogo(m_app, id);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    if (!succeeded(m_prompter, [&] { PereschetSaldoOdnogo(m_app, id); }))
         return;
-    }
     m_app.selection.NewClientMode = false;
     ZapKart(id);
-    if (listChanged)
-        listChanged();
 }
 
 void CardWindow::warnAboutBenefits() {
     if (!m_app.connected() || m_app.selection.CurrentClientId == 0)
         return;
-    try {
-        if (Card::benefitHolders(m_app, m_app.selection.CurrentClientId) > 0)
-            m_prompter.notify(QStringLiteral("У данного абонента есть льгота! Проверте её!"));
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
-    }
+    int holders = 0;
+    if (succeeded(m_prompter, [&] { holders = Card::benefitHolders(m_app, m_app.selection.CurrentClientId); }) &&
+        holders > 0)
+        m_prompter.notify(QStringLiteral("У данного абонента есть льгота! Проверте её!"));
 }
 
 bool CardWindow::eventFilter(QObject* watched, QEvent* event) {

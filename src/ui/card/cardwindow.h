@@ -31,10 +31,6 @@ public:
     ~CardWindow() override;
 
     void setBenefitWindow(BenefitWindow* window);
-    // Called after the card changed the register (saved, cancelled a new subscriber,
-    // recalculated): the main list is reopened.
-    std::function<void()> listChanged;
-
     void ZapKart(int clientId);
     // Saves; false when refused or failed (the message was shown, the window stays open).
     bool SohrKart();
@@ -47,7 +43,6 @@ public:
     void correctHolder();
 
     bool cardModified() const { return m_modified; }
-    void setCardModified() { m_modified = true; }
     Card::Data fields() const;
     QTabWidget* tabs() const { return m_tabs; }
 

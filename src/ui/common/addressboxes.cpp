@@ -1,5 +1,7 @@
 #include "ui/common/addressboxes.h"
 
+#include "ui/common/failures.h"
+
 #include "db/dberror.h"
 #include "db/query.h"
 
@@ -53,7 +55,7 @@ void AddressBoxes::fill(AddressLevel level) {
     if (!m_app.connected())
         return;
     int current = -1;
-    try {
+    succeeded(m_prompter, [&] {
         Query q(m_app.db());
         q.open(addressListSql(level, ids, m_form));
         for (q.first(); !q.eof(); q.next()) {
@@ -63,9 +65,7 @@ void AddressBoxes::fill(AddressLevel level) {
             b.ids.push_back(id);
             b.box->addItem(q.text(QStringLiteral("NAME")));
         }
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
-    }
+    });
     b.box->setCurrentIndex(current);
 }
 

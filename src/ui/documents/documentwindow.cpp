@@ -1,5 +1,7 @@
 #include "ui/documents/documentwindow.h"
 
+#include "ui/common/failures.h"
+
 #include "db/dberror.h"
 #include "db/query.h"
 #include "ui/common/controls.h"
@@ -313,15 +315,13 @@ void DocumentWindow::select() {
 void DocumentWindow::setGridSql(const QString& sql) {
     if (!m_app.connected())
         return;
-    try {
-        ResultSet rows = m_app.db().query(sql);
-        m_gridSql = sql;
-        m_gridOpen = true;
-        m_gridModel->setRows(std::move(rows));
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    if (!succeeded(m_prompter, [&] {
+            ResultSet rows = m_app.db().query(sql);
+            m_gridSql = sql;
+            m_gridOpen = true;
+            m_gridModel->setRows(std::move(rows));
+        }))
         return;
-    }
     finishGrid();
 }
 

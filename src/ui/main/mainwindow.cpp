@@ -1,5 +1,7 @@
 #include "ui/main/mainwindow.h"
 
+#include "ui/common/failures.h"
+
 #include "db/dberror.h"
 #include "period/snapshot.h"
 #include "reports/subscriberlist.h"
@@ -131,7 +133,11 @@ MainWindow::MainWindow(AppContext& app, Prompter& prompter, const StartupEnviron
         if (m_documents)
             m_documents->select();
     };
-    m_mass->listChanged = [this] { reopenList(); };
+    // whatever a routine changed in the register, the list shows it
+    connect(&m_app.changes, &ChangeNotifier::subscribersChanged, this, [this] {
+        if (m_listOpen)
+            reopenList();
+    });
 
     m_app.state.ConfirmClose = false;
     m_startup = runStartup(m_app, env, m_prompter);
@@ -152,8 +158,6 @@ MainWindow::~MainWindow() = default;
 void MainWindow::setWindows(CardWindow* card, DocumentWindow* documents,
                             MultiPanelWindow* multiPanel, ReportWindow* report) {
     m_card = card;
-    if (m_card)
-        m_card->listChanged = [this] { reopenList(); };
     m_documents = documents;
     m_multiPanel = multiPanel;
     m_report = report;
@@ -269,18 +273,11 @@ void MainWindow::afterPassword() {
             QTimer::singleShot(0, this, &MainWindow::startLogin);
         return;
     }
-    try {
-        TEMPUpdate(m_app);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
-    }
-    try {
-        const ResultSet users = Login::users(m_app.db());
-        Interfac(Login::rightsLevel(users, m_app.CurrentUserId));
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    succeeded(m_prompter, [&] { TEMPUpdate(m_app); });
+    if (!succeeded(m_prompter, [&] {
+            Interfac(Login::rightsLevel(Login::users(m_app.db()), m_app.CurrentUserId));
+        }))
         Interfac(0); // the rights of an operator when they cannot be read
-    }
     m_userPanel = new QLabel(QStringLiteral("Работает: ") + m_app.CurrentUserName);
     m_userPanel->setObjectName(QStringLiteral("UserPanel"));
     statusBar()->addWidget(m_userPanel, 1);
@@ -303,11 +300,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::writeJournal(const QString& action) {
     if (!m_app.connected())
         return;
-    try {
-        m_app.journal().HistZap({}, action, 0, 0);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
-    }
+    succeeded(m_prompter, [&] { m_app.journal().HistZap({}, action, 0, 0); });
 }
 
 void MainWindow::centreBanner() {
@@ -337,13 +330,11 @@ bool MainWindow::showSelection(const SelectionStatement& selection) {
         return false;
     SelectionResult result;
     auto iteration = std::make_unique<Query>(m_app.db());
-    try {
-        iteration->open(SelectionSql::iteration(selection.SelectionFilter));
-        result = runSelection(m_app.db(), selection);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    if (!succeeded(m_prompter, [&] {
+            iteration->open(SelectionSql::iteration(selection.SelectionFilter));
+            result = runSelection(m_app.db(), selection);
+        }))
         return false;
-    }
     m_app.selection.ListSql = selection.ListSql;
     m_app.selection.SelectionFilter = selection.SelectionFilter;
     m_iterationSet = std::move(iteration);
@@ -397,14 +388,12 @@ void MainWindow::sortBySection() {
         return;
     // the list's statement is wrapped once more; a failing sort keeps the list as it was
     const QString sorted = SelectionSql::sorted(m_app.selection.ListSql, column);
-    try {
-        ResultSet rows = m_app.db().query(sorted);
-        m_app.selection.ListSql = sorted;
-        m_listModel->setRows(std::move(rows));
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    if (!succeeded(m_prompter, [&] {
+            ResultSet rows = m_app.db().query(sorted);
+            m_app.selection.ListSql = sorted;
+            m_listModel->setRows(std::move(rows));
+        }))
         return;
-    }
     ZapolnTabl();
     if (m_listModel->rowCount() > 0)
         m_grid->setCurrentIndex(m_listModel->index(0, 0));
@@ -460,15 +449,12 @@ void MainWindow::reopenList() {
     if (!m_app.connected() || m_app.selection.ListSql.isEmpty())
         return;
     const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : 0;
-    try {
-        if (m_iterationSet)
-            m_iterationSet->open();
-        ResultSet rows = m_app.db().query(m_app.selection.ListSql);
-        m_listModel->setRows(std::move(rows));
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    if (!succeeded(m_prompter, [&] {
+            if (m_iterationSet)
+                m_iterationSet->open();
+            m_listModel->setRows(m_app.db().query(m_app.selection.ListSql));
+        }))
         return;
-    }
     m_listOpen = true;
     ZapolnTabl();
     setCurrentRow(row);
@@ -478,12 +464,8 @@ void MainWindow::addClient() {
     if (!m_app.connected())
         return;
     int id = 0;
-    try {
-        id = Clients::addClient(m_app);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    if (!succeeded(m_prompter, [&] { id = Clients::addClient(m_app); }))
         return;
-    }
     m_app.selection.ListSql = Clients::newClientListSql(id);
     m_iterationSet = std::make_unique<Query>(m_app.db());
     m_iterationSet->setSql(Clients::newClientIterationSql(id));
@@ -499,15 +481,13 @@ void MainWindow::deleteClient() {
         return;
     takeCurrentRow(); // exactly the subscriber shown as current
     const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : 0;
-    try {
-        if (!Clients::deleteClient(m_app, m_prompter, m_app.selection.CurrentClientId))
-            return;
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    bool deleted = false;
+    if (!succeeded(m_prompter, [&] {
+            deleted = Clients::deleteClient(m_app, m_prompter, m_app.selection.CurrentClientId);
+        }) ||
+        !deleted)
         return;
-    }
-    reopenList();
-    setCurrentRow(row > 0 ? row - 1 : 0);
+    setCurrentRow(row > 0 ? row - 1 : 0); // the list reopened on the core's news
 }
 
 void MainWindow::startMassProcessing() {

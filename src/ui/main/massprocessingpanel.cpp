@@ -1,5 +1,7 @@
 #include "ui/main/massprocessingpanel.h"
 
+#include "ui/common/failures.h"
+
 #include "ui/common/controls.h"
 
 #include "app/clients.h"
@@ -207,24 +209,18 @@ void MassProcessingPanel::ok() {
     m_progress->show();
     BarProgress progress(m_progress);
     QString refusal;
-    try {
-        refusal = Clients::massProcess(m_app, clients, change, &progress);
-    } catch (const DbError& e) {
-        m_prompter.error(e.message());
+    if (!succeeded(m_prompter, [&] { refusal = Clients::massProcess(m_app, clients, change, &progress); }))
         return;
-    }
     if (!refusal.isEmpty()) {
         m_prompter.notify(refusal);
         return;
     }
     hide();
     hideKinds();
-    if (change.kind == Clients::MassKind::Address) {
-        if (selectAgain)
-            selectAgain();
-    } else if (listChanged) {
-        listChanged();
-    }
+    // the list reopened when the core announced the change; a new address may take
+    // subscribers into the selection or out of it, so that one selects again
+    if (change.kind == Clients::MassKind::Address && selectAgain)
+        selectAgain();
 }
 
 void MassProcessingPanel::cancel() {

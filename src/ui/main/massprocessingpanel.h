@@ -24,7 +24,6 @@ public:
     // The subscribers of the selection (IterationSet), and what runs the selection again.
     std::function<std::vector<int>()> selectedClients;
     std::function<void()> selectAgain;
-    std::function<void()> listChanged;
 
     void open();
     void kindChosen(int kind);
