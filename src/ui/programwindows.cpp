@@ -7,8 +7,20 @@
 #include "ui/main/multipanelwindow.h"
 #include "ui/reports/reportwindow.h"
 
+namespace {
+
+// The main window comes first; the start-up sequence (configuration, database, services, names)
+// runs then, before the other windows are created, and the main window shows what it left.
+MainWindow* startedMainWindow(AppContext& app, Prompter& prompter, const StartupEnvironment& env) {
+    auto* main = new MainWindow(app, prompter);
+    main->startupDone(runStartup(app, env, prompter));
+    return main;
+}
+
+} // namespace
+
 ProgramWindows::ProgramWindows(AppContext& app, Prompter& prompter, const StartupEnvironment& env)
-    : main(new MainWindow(app, prompter, env)),
+    : main(startedMainWindow(app, prompter, env)),
       card(new CardWindow(app, prompter, main)),
       documents(new DocumentWindow(app, prompter, main)),
       benefit(new BenefitWindow(app, prompter, main)),

@@ -11,8 +11,8 @@ class DocumentWindow;
 class MultiPanelWindow;
 class ReportWindow;
 
-// The program's windows, created once in their order (the main window first: creating it runs
-// the start-up) and kept for the whole run. The others are children of the main window, so they
+// The program's windows, created once in their order (the main window first, then the start-up
+// sequence, then the others) and kept for the whole run. The others are children of the main window, so they
 // stay above it and go with it.
 struct ProgramWindows {
     ProgramWindows(AppContext& app, Prompter& prompter, const StartupEnvironment& env);

@@ -39,8 +39,7 @@ int withLine(int width) { return width > 0 ? width + 1 : 0; }
 
 } // namespace
 
-MainWindow::MainWindow(AppContext& app, Prompter& prompter, const StartupEnvironment& env,
-                       QWidget* parent)
+MainWindow::MainWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_prompter(prompter), m_banner(new QLabel),
       m_headerBar(new QHeaderView(Qt::Horizontal)), m_headerModel(new QStandardItemModel(this)),
       m_grid(new QTableView), m_listModel(new ResultSetModel(this)), m_headerMenu(new QMenu(this)) {
@@ -140,7 +139,10 @@ MainWindow::MainWindow(AppContext& app, Prompter& prompter, const StartupEnviron
     });
 
     m_app.state.ConfirmClose = false;
-    m_startup = runStartup(m_app, env, m_prompter);
+}
+
+void MainWindow::startupDone(StartupOutcome outcome) {
+    m_startup = outcome;
     if (m_startup == StartupOutcome::Ready)
         setWindowTitle(m_app.state.ProgramTitle);
     if (!m_app.state.PeriodPanelText.isEmpty()) {

@@ -28,14 +28,14 @@ class ResultSetModel;
 class MainWindow : public QMainWindow, public SelectionTarget {
     Q_OBJECT
 public:
-    // Runs the start-up sequence.
-    MainWindow(AppContext& app, Prompter& prompter, const StartupEnvironment& env,
-               QWidget* parent = nullptr);
+    MainWindow(AppContext& app, Prompter& prompter, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     void setWindows(CardWindow* card, DocumentWindow* documents, MultiPanelWindow* multiPanel,
                     ReportWindow* report);
 
+    // Shows what the start-up sequence left: the caption, the period's panel, the menus.
+    void startupDone(StartupOutcome outcome);
     StartupOutcome startupOutcome() const { return m_startup; }
 
     // The selection's list: counts in the caption, the list filled (SelectionTarget).
