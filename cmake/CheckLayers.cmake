@@ -1,0 +1,18 @@
+# Run by ctest (tst_layers): the core library must not reach the windows. No file of the core
+# folders includes window code or a Qt widget header; cmake -P keeps the check free of shell tools.
+set(core_folders common db app documents period reports)
+set(found "")
+foreach(folder ${core_folders})
+  file(GLOB_RECURSE sources "${SOURCE_DIR}/src/${folder}/*.h" "${SOURCE_DIR}/src/${folder}/*.cpp")
+  foreach(source ${sources})
+    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line ${includes})
+      if(line MATCHES "[\"<](ui/|QtWidgets|QtPrintSupport|QWidget|QApplication|QMessageBox|QDialog|QTableView|QPrinter)")
+        string(APPEND found "\n  ${source}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(found)
+  message(FATAL_ERROR "The core includes window code:${found}")
+endif()
