@@ -6,6 +6,8 @@
 #include "db/sqltext.h"
 #include "db/transaction.h"
 
+using namespace Qt::StringLiterals;
+
 namespace Card {
 
 namespace {
@@ -155,9 +157,9 @@ QString save(AppContext& app, int clientId, Data data) {
     const QString client = QString::number(clientId);
     for (size_t i = 0; i < app.state.ShownServices.size() && i < data.tariffs.size(); ++i) {
         const QString n = QString::number(app.state.ShownServices[i].IDUSL);
-        db.execute(QStringLiteral("delete * from Tarif") + n + QStringLiteral(" where CLIENT=") + client);
-        db.execute(QStringLiteral("insert into Tarif") + n + QStringLiteral(" (CLIENT, TARIF) values (") +
-                   client + QStringLiteral(", ") + SqlText::singleQuoted(data.tariffs[i]) + u')');
+        db.execute(u"delete * from Tarif%1 where CLIENT=%2"_s.arg(n, client));
+        db.execute(u"insert into Tarif%1 (CLIENT, TARIF) values (%2, %3)"_s.arg(
+            n, client, SqlText::singleQuoted(data.tariffs[i])));
     }
     app.journal().HistZap(QStringLiteral("Client"), JournalText::clientChanged(), clientId, 0);
     tx.commit();

@@ -6,6 +6,8 @@
 #include "db/transaction.h"
 #include "period/snapshot.h"
 
+using namespace Qt::StringLiterals;
+
 namespace Clients {
 
 QString defaultAccount(int clientId) {
@@ -17,8 +19,8 @@ int addClient(AppContext& app) {
     Transaction tx(db);
     const ResultSet max = db.query(QStringLiteral("select max(IDC) from Client"));
     const int id = int((max.rowCount ? max.at(0, 0).toInteger() : 0) + 1);
-    db.execute(QStringLiteral("Insert into Client (IDC,LS) values (") + QString::number(id) +
-               QStringLiteral(" , \"") + defaultAccount(id) + QStringLiteral("\")"));
+    db.execute(u"Insert into Client (IDC,LS) values (%1 , \"%2\")"_s.arg(QString::number(id),
+                                                                        defaultAccount(id)));
     app.journal().HistZap(QStringLiteral("Client"), JournalText::newClientStarted(id), id, 0);
     tx.commit();
     return id;
@@ -62,9 +64,8 @@ bool deleteClient(AppContext& app, Prompter& prompter, int clientId) {
     Transaction tx(db);
     const QString id = QString::number(clientId);
     for (const TVidUslugi& s : app.state.ShownServices) {
-        const ResultSet count = db.query(QStringLiteral("select count(*) from Nachisl") +
-                                         QString::number(s.IDUSL) +
-                                         QStringLiteral(" where CLIENT=") + id);
+        const ResultSet count = db.query(
+            u"select count(*) from Nachisl%1 where CLIENT=%2"_s.arg(QString::number(s.IDUSL), id));
         if (count.at(0, 0).toInteger() > 0) {
             prompter.warn(QStringLiteral("По данному абоненту (IDC=") + id +
                             QStringLiteral(") производились начисления. Удалить его нельзя! "
@@ -126,29 +127,23 @@ QString massProcess(AppContext& app, const std::vector<int>& clientIds, const Ma
         const QString id = QString::number(clientIds[size_t(i)]);
         switch (change.kind) {
         case MassKind::Tariff:
-            db.execute(QStringLiteral("delete * from Tarif") + n + QStringLiteral(" where CLIENT=") + id);
-            db.execute(QStringLiteral("insert into Tarif") + n + QStringLiteral(" (CLIENT, TARIF) values (") +
-                       id + QStringLiteral(", ") + tariffText + u')');
+            db.execute(u"delete * from Tarif%1 where CLIENT=%2"_s.arg(n, id));
+            db.execute(u"insert into Tarif%1 (CLIENT, TARIF) values (%2, %3)"_s.arg(n, id, tariffText));
             break;
         case MassKind::Inclusion:
-            db.execute(QStringLiteral("update Client set TIPZ=") +
-                       (change.exclude ? QStringLiteral("\"isk\"") : QStringLiteral("\"\"")) +
-                       QStringLiteral(" where IDC=") + id);
+            db.execute(u"update Client set TIPZ=%1 where IDC=%2"_s.arg(
+                change.exclude ? u"\"isk\""_s : u"\"\""_s, id));
             break;
         case MassKind::Area:
-            db.execute(QStringLiteral("update Client set UCH=\"") + QString::number(*change.area) +
-                       QStringLiteral("\" where IDC=") + id);
+            db.execute(u"update Client set UCH=\"%1\" where IDC=%2"_s.arg(QString::number(*change.area), id));
             break;
         case MassKind::Address:
-            db.execute(QStringLiteral("update Client set RG = ") + QString::number(change.RG) +
-                       QStringLiteral(" , GD = ") + QString::number(change.GD) +
-                       QStringLiteral(" , RN = ") + QString::number(change.RN) +
-                       QStringLiteral(" , NP = ") + QString::number(change.NP) +
-                       QStringLiteral(" , ST = ") + QString::number(change.ST) +
-                       QStringLiteral(" , DOM= ") + SqlText::quoted(change.house) +
-                       QStringLiteral(" , KORP= ") + SqlText::quoted(change.building) +
-                       QStringLiteral(" , USR= ") + QString::number(app.CurrentUserId) +
-                       QStringLiteral(" where IDC=") + id);
+            db.execute(u"update Client set RG = %1 , GD = %2 , RN = %3 , NP = %4 , ST = %5 , "
+                       u"DOM= %6 , KORP= %7 , USR= %8 where IDC=%9"_s.arg(
+                           QString::number(change.RG), QString::number(change.GD),
+                           QString::number(change.RN), QString::number(change.NP),
+                           QString::number(change.ST), SqlText::quoted(change.house),
+                           SqlText::quoted(change.building), QString::number(app.CurrentUserId), id));
             break;
         }
         if (progress) {

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // "PERIOD="…" or PERIOD="…"" over the periods of every shown service earlier than the current.
@@ -42,9 +44,8 @@ void PereschetSaldoOdnogo(AppContext& app, int clientId) {
     const QString filter = earlierPeriodsFilter(app);
     const QString id = QString::number(clientId);
     auto sum = [&](const char* what, const QString& table) {
-        const ResultSet r = db.query(QStringLiteral("select SUM (") + QLatin1String(what) +
-                                     QStringLiteral(") from ") + table + QStringLiteral(" where CLIENT=") +
-                                     id + QStringLiteral(" and (") + filter + u')');
+        const ResultSet r = db.query(u"select SUM (%1) from %2 where CLIENT=%3 and (%4)"_s.arg(
+            QLatin1String(what), table, id, filter));
         return r.rowCount ? r.at(0, 0).toMoney() : Money();
     };
     for (const TVidUslugi& s : app.state.ShownServices) {
@@ -52,9 +53,8 @@ void PereschetSaldoOdnogo(AppContext& app, int clientId) {
         const Money balance = sum("ITOG", QStringLiteral("Nachisl") + n) +
                               sum("KORR", QStringLiteral("Korrekt") + n) -
                               sum("OPLATA", QStringLiteral("Oplata") + n);
-        db.execute(QStringLiteral("delete * from Dolg") + n + QStringLiteral(" where CLIENT=") + id);
-        db.execute(QStringLiteral("insert into Dolg") + n + QStringLiteral(" (CLIENT, SUMMA) values (") +
-                   id + QStringLiteral(", '") + balance.toText() + QStringLiteral("')"));
+        db.execute(u"delete * from Dolg%1 where CLIENT=%2"_s.arg(n, id));
+        db.execute(u"insert into Dolg%1 (CLIENT, SUMMA) values (%2, '%3')"_s.arg(n, id, balance.toText()));
     }
     tx.commit();
     emit app.changes.subscribersChanged(clientId);
