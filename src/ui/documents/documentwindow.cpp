@@ -44,9 +44,7 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
       m_hasApartment(new QCheckBox), m_remember(new QCheckBox(QStringLiteral("Запомнить выбор полей"))),
       m_selectButton(new QPushButton(QStringLiteral("Выбрать абонентов (F3)"))),
       m_areaStrip(new QWidget), m_headerStrip(new QWidget),
-      m_criteriaPanel(new QGroupBox(QStringLiteral(
-          "Выборка абонентов по критериям (если все поля оставить пустыми будут выбраны все "
-          "абоненты из базы): "))),
+      m_criteriaPanel(new QGroupBox),
       m_grid(new QTableView), m_gridModel(new ResultSetModel(this)),
       m_selectionMenu(new QMenu(this)) {
     setObjectName(QStringLiteral("TForm4"));
@@ -129,20 +127,28 @@ void DocumentWindow::buildCriteriaPanel(QWidget* panel) {
     g->setContentsMargins(4, 0, 4, 2);
     g->setHorizontalSpacing(4);
     g->setVerticalSpacing(2);
+    // the panel's caption wraps inside the window's width (a group box title would widen it)
+    auto* caption = new QLabel(QStringLiteral(
+        "Выборка абонентов по критериям (если все поля оставить пустыми будут выбраны все "
+        "абоненты из базы): "));
+    caption->setObjectName(QStringLiteral("CriteriaCaption"));
+    caption->setWordWrap(true);
+    g->addWidget(caption, 0, 0, 1, 6);
+    const int top = 1; // the rows below the caption
     auto addList = [&](int row, int col, const QString& caption, AddressLevel level) {
         g->addWidget(label(caption), row, col);
         g->addWidget(box(level), row, col + 1);
         g->addWidget(m_address->clearButton(level), row, col + 2);
     };
-    g->addWidget(label(QStringLiteral("Лицевой счет")), 0, 0);
-    g->addWidget(m_account, 0, 1, 1, 2);
-    g->addWidget(label(QStringLiteral("ФИО")), 0, 3);
-    g->addWidget(m_name, 0, 4, 1, 2);
-    addList(1, 0, QStringLiteral("Регион "), AddressLevel::Region);
-    addList(1, 3, QStringLiteral("Город"), AddressLevel::City);
-    addList(2, 0, QStringLiteral("Район"), AddressLevel::District);
-    addList(2, 3, QStringLiteral("Нас. пункт"), AddressLevel::Settlement);
-    addList(3, 0, QStringLiteral("Улица"), AddressLevel::Street);
+    g->addWidget(label(QStringLiteral("Лицевой счет")), top, 0);
+    g->addWidget(m_account, top, 1, 1, 2);
+    g->addWidget(label(QStringLiteral("ФИО")), top, 3);
+    g->addWidget(m_name, top, 4, 1, 2);
+    addList(top + 1, 0, QStringLiteral("Регион "), AddressLevel::Region);
+    addList(top + 1, 3, QStringLiteral("Город"), AddressLevel::City);
+    addList(top + 2, 0, QStringLiteral("Район"), AddressLevel::District);
+    addList(top + 2, 3, QStringLiteral("Нас. пункт"), AddressLevel::Settlement);
+    addList(top + 3, 0, QStringLiteral("Улица"), AddressLevel::Street);
 
     auto* house = new QHBoxLayout;
     house->setSpacing(4);
@@ -155,7 +161,7 @@ void DocumentWindow::buildCriteriaPanel(QWidget* panel) {
     house->addWidget(m_hasApartment);
     for (QLineEdit* e : {m_house, m_building, m_apartment})
         e->setMaximumWidth(48);
-    g->addLayout(house, 3, 3, 1, 3);
+    g->addLayout(house, top + 3, 3, 1, 3);
 
     auto* commands = new QHBoxLayout;
     auto* clearAllButton = new QPushButton(QStringLiteral("Очистить все поля"));
@@ -166,7 +172,7 @@ void DocumentWindow::buildCriteriaPanel(QWidget* panel) {
     commands->addStretch();
     commands->addWidget(clearAllButton);
     commands->addWidget(m_selectButton);
-    g->addLayout(commands, 4, 0, 1, 6);
+    g->addLayout(commands, top + 4, 0, 1, 6);
     g->setColumnStretch(1, 1);
     g->setColumnStretch(4, 1);
 

@@ -1,6 +1,7 @@
 #include "ui/main/mainwindow.h"
 
 #include "ui/common/failures.h"
+#include "ui/common/toolicons.h"
 
 #include "db/dberror.h"
 #include "period/snapshot.h"
@@ -201,12 +202,12 @@ void MainWindow::buildMenus() {
     findTool->setToolTip(QStringLiteral("Найти абонента"));
     QAction* add = client->addAction(QStringLiteral("Добавить"), this, &MainWindow::addClient);
     add->setObjectName(QStringLiteral("AddClientAction"));
-    QAction* addTool = tools->addAction(style()->standardIcon(QStyle::SP_FileIcon),
+    QAction* addTool = tools->addAction(ToolIcons::addClient(),
                                         QStringLiteral("Добавить нового абонента"), add, &QAction::trigger);
     addTool->setObjectName(QStringLiteral("AddClientButton"));
     QAction* remove = client->addAction(QStringLiteral("Удалить"), this, &MainWindow::deleteClient);
     remove->setObjectName(QStringLiteral("DeleteClientAction"));
-    QAction* removeTool = tools->addAction(style()->standardIcon(QStyle::SP_TrashIcon),
+    QAction* removeTool = tools->addAction(ToolIcons::deleteClient(),
                                            QStringLiteral("Удалить абонента"), remove, &QAction::trigger);
     removeTool->setObjectName(QStringLiteral("DeleteClientButton"));
     QAction* mass = client->addAction(QStringLiteral("Общая обработка"), this,

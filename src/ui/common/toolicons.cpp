@@ -1,0 +1,57 @@
+#include "ui/common/toolicons.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+
+constexpr int Size = 48; // drawn large, shown at the tool bar's size
+
+// A subscriber's card: a white sheet with a blue border and two lines of text.
+void drawCard(QPainter& p) {
+    p.setPen(QPen(QColor(0x2F, 0x5F, 0xA8), 3));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(4, 6, 30, 36), 3, 3);
+    p.setPen(QPen(QColor(0x7F, 0x9F, 0xC8), 3));
+    p.drawLine(10, 16, 28, 16);
+    p.drawLine(10, 24, 28, 24);
+}
+
+QIcon drawn(void (*mark)(QPainter&)) {
+    QPixmap pixmap(Size, Size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    drawCard(p);
+    mark(p);
+    p.end();
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+namespace ToolIcons {
+
+QIcon addClient() {
+    return drawn([](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0x2E, 0x9E, 0x3E));
+        p.drawEllipse(QRectF(24, 24, 22, 22));
+        p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(35, 28), QPointF(35, 42));
+        p.drawLine(QPointF(28, 35), QPointF(42, 35));
+    });
+}
+
+QIcon deleteClient() {
+    return drawn([](QPainter& p) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xD0, 0x2A, 0x2A));
+        p.drawEllipse(QRectF(24, 24, 22, 22));
+        p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::FlatCap));
+        p.drawLine(QPointF(30, 30), QPointF(40, 40));
+        p.drawLine(QPointF(40, 30), QPointF(30, 40));
+    });
+}
+
+} // namespace ToolIcons

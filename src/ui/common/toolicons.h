@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+// The tool bar's pictures, drawn in colour so that a disabled command (greyed by Qt) looks
+// plainly different from an enabled one.
+namespace ToolIcons {
+QIcon addClient();    // a card with a green plus
+QIcon deleteClient(); // a card with a red cross
+} // namespace ToolIcons
