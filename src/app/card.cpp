@@ -55,7 +55,7 @@ Data load(AppContext& app, int clientId) {
     d.RN = int(text("RN").toInteger());
     d.NP = int(text("NP").toInteger());
     d.ST = int(text("ST").toInteger());
-    d.excluded = text("TIPZ").toText() == u"isk";
+    d.excluded = Clients::isExcluded(text("TIPZ").toText());
     for (const TVidUslugi& s : app.state.ShownServices) {
         QString tariff = QStringLiteral("0,0");
         const ResultSet t = db.query(QStringLiteral("select TARIF from Tarif") + QString::number(s.IDUSL) +
@@ -109,7 +109,7 @@ int benefitHolders(AppContext& app, int clientId) {
 }
 
 QString saveProblem(const AppContext& app, const Data& d) {
-    if ((d.GD == 0 && d.NP == 0) || d.ST == 0)
+    if (!Clients::addressComplete(d.GD, d.NP, d.ST))
         return QStringLiteral("Адресные данные заполнены не полностью!");
     for (size_t i = 0; i < app.state.ShownServices.size() && i < d.tariffs.size(); ++i)
         if (QString p = Clients::tariffProblem(app.state.ShownServices[i], d.tariffs[i]); !p.isEmpty())

@@ -104,7 +104,7 @@ QString massProcess(AppContext& app, const std::vector<int>& clientIds, const Ma
         journalText = JournalText::tariffChanged();
         break;
     case MassKind::Inclusion:
-        journalText = JournalText::exclusionChanged(change.exclude ? QStringLiteral("isk") : QString());
+        journalText = JournalText::exclusionChanged(change.exclude ? ExcludedMark : QString());
         break;
     case MassKind::Area:
         if (!change.area)
@@ -112,9 +112,7 @@ QString massProcess(AppContext& app, const std::vector<int>& clientIds, const Ma
         journalText = JournalText::areaChanged(*change.area);
         break;
     case MassKind::Address:
-        // as the card: an address without a street, or without a city and a settlement, would
-        // wipe the addresses of the whole selection
-        if ((change.GD == 0 && change.NP == 0) || change.ST == 0)
+        if (!addressComplete(change.GD, change.NP, change.ST))
             return QStringLiteral("Адресные данные заполнены не полностью! Выберите улицу и город "
                                   "или населенный пункт.");
         journalText = JournalText::addressesChanged(app.CurrentUserId);

@@ -13,6 +13,22 @@ namespace Clients {
 // The account a subscriber gets when none is typed: (id div 100000) × 1000000 + id.
 QString defaultAccount(int clientId);
 
+// Client.TIPZ of a subscriber excluded from charging, and the colour its rows (and its benefit
+// holders' rows) are drawn in where the office colours them.
+inline const QString ExcludedMark = QStringLiteral("isk");
+inline bool isExcluded(const QString& tipz) { return tipz == ExcludedMark; }
+struct Rgb {
+    int red, green, blue;
+};
+inline constexpr Rgb ExcludedRowColour{170, 170, 238};
+
+// Whether an address names a street and a city or a settlement: an incomplete one is never
+// saved (on the card it would lose the subscriber from every selection; in mass processing it
+// would wipe the addresses of the whole selection).
+inline bool addressComplete(int city, int settlement, int street) {
+    return (city != 0 || settlement != 0) && street != 0;
+}
+
 // A new Client row (the next IDC, its default account) and its journal line; returns the id.
 int addClient(AppContext& app);
 // The list showing the new subscriber alone (outer joins: it has no address yet).

@@ -1,5 +1,7 @@
 #include "app/demogenerator.h"
 
+#include "app/clients.h"
+
 #include "common/dates.h"
 #include "common/money.h"
 #include "db/sqltext.h"
@@ -189,7 +191,7 @@ void generateDemo(AppContext& app, const DemoOptions& options, Progress* progres
         const Place& p = places[size_t(r.below(int(places.size())))];
         const bool female = r.chance(55);
         const QString fio = personName(r, female);
-        const QString ls = QString::number(qint64(idc / 100000) * 1000000 + idc);
+        const QString ls = Clients::defaultAccount(idc);
         const int residents = r.between(1, 6);
         const Money total = Money::fromUnits(qint64(r.between(280, 1200)) * 1000); // 28,0..120,0
         const Money living = Money::fromUnits((total * Money::fromUnits(6000 + r.below(1500))).units() / 1000 * 1000);

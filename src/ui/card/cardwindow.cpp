@@ -293,10 +293,7 @@ QWidget* CardWindow::buildDataTab() {
     m_benefits->setSelectionMode(QAbstractItemView::SingleSelection);
     m_benefits->verticalHeader()->setFixedWidth(14);
     m_benefits->verticalHeader()->setDefaultSectionSize(18);
-    m_benefitModel->setRowColour([](const ResultSet& rows, int row) {
-        return rows.columns.size() >= 4 && rows.at(row, 3).toText() == u"isk" ? QColor(0xAA, 0xAA, 0xEE)
-                                                                              : QColor();
-    });
+    m_benefitModel->colourExcludedRows(); // holders excluded from the benefit
     connect(m_benefits, &QTableView::doubleClicked, this, &CardWindow::correctHolder);
     auto* tools = new QVBoxLayout;
     tools->addWidget(add);

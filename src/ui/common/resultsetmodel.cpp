@@ -1,5 +1,7 @@
 #include "ui/common/resultsetmodel.h"
 
+#include "app/clients.h"
+
 void ResultSetModel::setRows(ResultSet rows) {
     beginResetModel();
     m_rows = std::move(rows);
@@ -33,4 +35,14 @@ QVariant ResultSetModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation == Qt::Horizontal)
         return section < m_rows.columns.size() ? m_rows.columns[section] : QString();
     return QString();
+}
+
+void ResultSetModel::colourExcludedRows(const int* enabled) {
+    setRowColour([enabled](const ResultSet& rows, int row) {
+        const int tipz = rows.columnIndex(QLatin1StringView("TIPZ"));
+        if ((enabled && *enabled != 1) || tipz < 0 || !Clients::isExcluded(rows.at(row, tipz).toText()))
+            return QColor();
+        const auto c = Clients::ExcludedRowColour;
+        return QColor(c.red, c.green, c.blue);
+    });
 }

@@ -24,6 +24,10 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // Rows whose TIPZ column (found by name) marks an excluded subscriber or holder, in the
+    // office's colour; only while *enabled says so (null: always).
+    void colourExcludedRows(const int* enabled = nullptr);
+
 private:
     ResultSet m_rows;
     std::function<QColor(const ResultSet&, int)> m_colour;

@@ -87,13 +87,7 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->verticalHeader()->setDefaultSectionSize(18);
     m_grid->hide();
-    m_gridModel->setRowColour([this](const ResultSet& rows, int row) {
-        const int tipz = int(rows.columns.size()) - 1;
-        if (m_app.state.ColourExcluded == 1 && tipz >= 0 &&
-            rows.at(row, tipz).toText() == u"isk")
-            return QColor(170, 170, 238);
-        return QColor();
-    });
+    m_gridModel->colourExcludedRows(&m_app.state.ColourExcluded);
 
     QAction* fresh = m_selectionMenu->addAction(QStringLiteral("Новая выборка"), this, [this] {
         setGridSql(m_selection.ListSql);

@@ -93,12 +93,7 @@ MainWindow::MainWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     connect(m_grid, &QTableView::doubleClicked, this, &MainWindow::openCard);
     connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, m_headerBar,
             [this](int) { m_headerBar->setOffset(m_grid->horizontalHeader()->offset()); });
-    m_listModel->setRowColour([this](const ResultSet& rows, int row) {
-        const int tipz = int(rows.columns.size()) - 1;
-        if (m_app.state.ColourExcluded == 1 && tipz >= 0 && rows.at(row, tipz).toText() == u"isk")
-            return QColor(170, 170, 238);
-        return QColor();
-    });
+    m_listModel->colourExcludedRows(&m_app.state.ColourExcluded);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { takeCurrentRow(); });
 
@@ -413,7 +408,7 @@ void MainWindow::takeCurrentRow() {
     // the current subscriber is always the one on the current row
     const ResultSet& rows = m_listModel->rows();
     const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1;
-    const int idcColumn = int(rows.columns.size()) - 2;
+    const int idcColumn = rows.columnIndex(QLatin1StringView("IDC"));
     if (row < 0 || row >= rows.rowCount || idcColumn < 0)
         return;
     m_app.selection.CurrentClientId = int(rows.at(row, idcColumn).toInteger());
