@@ -755,6 +755,163 @@ QString translateColumnDefs(Emitter& em, int b, int e) {
     return defs.join(QStringLiteral(", "));
 }
 
+// SELECT … [INTO T] FROM …, and UNIONs
+void translateSelect(Emitter& em, Translation& tr, int end) {
+    const std::vector<JetToken>& toks = em.toks;
+    // SELECT … INTO T FROM …: the INTO at the outer level names a new table
+    const auto [first, listEnd] = em.selectList(0, end);
+    int intoEnd = -1;
+    if (listEnd < end && toks[listEnd].isWord(u"into")) {
+        tr.kind = Translation::Kind::SelectInto;
+        tr.intoTable = em.nameAt(listEnd + 1, end, &intoEnd);
+        for (auto [b, e] : em.splitCommas(first, listEnd))
+            tr.inferredTypes.push_back(em.inferType(b, e));
+    }
+    const auto unions =
+        em.topLevel(0, end, [](const JetToken& t) { return t.isWord(u"union"); });
+    if (tr.kind == Translation::Kind::SelectInto)
+        tr.sql = em.topSelect(0, end, listEnd, intoEnd);
+    else if (!unions.empty())
+        tr.sql = em.unionOf(0, end, unions, true);
+    else
+        tr.sql = em.topSelect(0, end, -1, -1);
+}
+
+// INSERT … VALUES and INSERT … SELECT: every value converted for its column
+void translateInsert(Emitter& em, Translation& tr, int end) {
+    const std::vector<JetToken>& toks = em.toks;
+    int i = 1;
+    if (i < end && toks[i].isWord(u"into"))
+        ++i;
+    int next = 0;
+    const QString table = em.nameAt(i, end, &next);
+    QStringList columns;
+    if (next < end && toks[next].isSymbol(u"(")) {
+        const int close = em.matchParen(next, end);
+        for (auto [b, e] : em.splitCommas(next + 1, close)) {
+            int after = 0;
+            columns << em.nameAt(b, e, &after);
+        }
+        next = close + 1;
+    } else if (const auto* cols = em.catalog.columns(table)) {
+        for (const auto& c : *cols)
+            columns << c.name;
+    }
+    QStringList quotedColumns;
+    for (const auto& c : columns)
+        quotedColumns << em.dialect.quoteName(c);
+    const QString head = QStringLiteral("INSERT INTO ") + em.dialect.quoteName(table) +
+                         QStringLiteral(" (") + quotedColumns.join(QStringLiteral(", ")) +
+                         u')';
+    if (next < end && toks[next].isWord(u"values")) {
+        if (next + 1 >= end || !toks[next + 1].isSymbol(u"("))
+            em.fail(QStringLiteral("после VALUES ожидается список значений в скобках"));
+        const int close = em.matchParen(next + 1, end);
+        const auto items = em.splitCommas(next + 2, close);
+        if (int(items.size()) != columns.size())
+            em.fail(QStringLiteral("значений %1, а столбцов %2")
+                        .arg(items.size())
+                        .arg(columns.size()));
+        QStringList values;
+        for (size_t k = 0; k < items.size(); ++k)
+            values << em.converted(items[k].first, items[k].second,
+                                   em.columnType(table, columns[int(k)]), columns[int(k)]);
+        tr.sql = head + QStringLiteral(" VALUES (") + values.join(QStringLiteral(", ")) +
+                 u')';
+        if (close + 1 < end)
+            em.fail(QStringLiteral("лишний текст после списка значений"));
+    } else {
+        // INSERT … SELECT: every selected value is converted for its column
+        QStringList srcNames, convertedCols;
+        for (int k = 0; k < columns.size(); ++k) {
+            const QString src = QStringLiteral("c%1").arg(k + 1);
+            srcNames << src;
+            convertedCols << [&] {
+                const JetColumnType t = em.columnType(table, columns[k]);
+                return t.type == JetType::Unknown
+                           ? src
+                           : em.dialect.convertForColumn(src, t, columns[k]);
+            }();
+        }
+        tr.sql = QStringLiteral("WITH jet_source(") + srcNames.join(QStringLiteral(", ")) +
+                 QStringLiteral(") AS (") + em.range(next, end) + QStringLiteral(") ") +
+                 head + QStringLiteral(" SELECT ") + convertedCols.join(QStringLiteral(", ")) +
+                 QStringLiteral(" FROM jet_source");
+    }
+}
+
+// UPDATE T SET …: every assigned value converted for its column
+void translateUpdate(Emitter& em, Translation& tr, int end) {
+    const std::vector<JetToken>& toks = em.toks;
+    int next = 0;
+    const QString table = em.nameAt(1, end, &next);
+    if (next >= end || !toks[next].isWord(u"set"))
+        em.fail(QStringLiteral("в UPDATE ожидается SET после имени таблицы"));
+    int setEnd = end;
+    for (int w : em.topLevel(next + 1, end, [](const JetToken& t) {
+             return t.isWord(u"where");
+         })) {
+        setEnd = w;
+        break;
+    }
+    QStringList assignments;
+    for (auto [b, e] : em.splitCommas(next + 1, setEnd)) {
+        int eq = 0;
+        const QString column = em.nameAt(b, e, &eq);
+        if (eq >= e || !toks[eq].isSymbol(u"="))
+            em.fail(QStringLiteral("в SET ожидается «столбец = значение»"));
+        assignments << em.dialect.quoteName(column) + QStringLiteral(" = ") +
+                           em.converted(eq + 1, e, em.columnType(table, column), column);
+    }
+    tr.sql = QStringLiteral("UPDATE ") + em.dialect.quoteName(table) + QStringLiteral(" SET ") +
+             assignments.join(QStringLiteral(", "));
+    if (setEnd < end)
+        tr.sql += u' ' + em.range(setEnd, end);
+}
+
+// delete * from T / delete T.* from T / delete from T
+void translateDelete(Emitter& em, Translation& tr, int end) {
+    int from = -1;
+    for (int w : em.topLevel(1, end, [](const JetToken& t) { return t.isWord(u"from"); })) {
+        from = w;
+        break;
+    }
+    if (from < 0)
+        em.fail(QStringLiteral("в DELETE ожидается FROM"));
+    tr.sql = QStringLiteral("DELETE ") + em.range(from, end);
+}
+
+// CREATE TABLE with Jet's column types
+void translateCreateTable(Emitter& em, Translation& tr, int end) {
+    const std::vector<JetToken>& toks = em.toks;
+    tr.kind = Translation::Kind::Schema;
+    int next = 0;
+    const QString table = em.nameAt(2, end, &next);
+    if (next >= end || !toks[next].isSymbol(u"("))
+        em.fail(QStringLiteral("в CREATE TABLE ожидается список столбцов"));
+    const int close = em.matchParen(next, end);
+    tr.sql = QStringLiteral("CREATE TABLE ") + em.dialect.quoteName(table) + QStringLiteral(" (") +
+             translateColumnDefs(em, next + 1, close) + u')';
+}
+
+// ALTER TABLE … ADD [COLUMN] …
+void translateAlterTable(Emitter& em, Translation& tr, int end) {
+    const std::vector<JetToken>& toks = em.toks;
+    tr.kind = Translation::Kind::Schema;
+    int next = 0;
+    const QString table = em.nameAt(2, end, &next);
+    if (next < end && toks[next].isWord(u"add")) {
+        int col = next + 1;
+        if (col < end && toks[col].isWord(u"column"))
+            ++col;
+        tr.sql = QStringLiteral("ALTER TABLE ") + em.dialect.quoteName(table) +
+                 QStringLiteral(" ADD COLUMN ") + translateColumnDefs(em, col, end);
+    } else {
+        tr.sql = QStringLiteral("ALTER TABLE ") + em.dialect.quoteName(table) + u' ' +
+                 em.plain(next, end);
+    }
+}
+
 } // namespace
 
 QString statementVerb(const std::vector<JetToken>& tokens) {
@@ -850,143 +1007,19 @@ Translation JetTranslator::translate(const QString& statement,
     if (!em.schema)
         em.findDateComparisons();
     const QString verb = statementVerb(toks);
-
-    if (verb == u"SELECT" && toks[0].isWord(u"select")) {
-        // SELECT … INTO T FROM …: the INTO at the outer level names a new table
-        const auto [first, listEnd] = em.selectList(0, end);
-        int intoEnd = -1;
-        if (listEnd < end && toks[listEnd].isWord(u"into")) {
-            tr.kind = Translation::Kind::SelectInto;
-            tr.intoTable = em.nameAt(listEnd + 1, end, &intoEnd);
-            for (auto [b, e] : em.splitCommas(first, listEnd))
-                tr.inferredTypes.push_back(em.inferType(b, e));
-        }
-        const auto unions =
-            em.topLevel(0, end, [](const JetToken& t) { return t.isWord(u"union"); });
-        if (tr.kind == Translation::Kind::SelectInto)
-            tr.sql = em.topSelect(0, end, listEnd, intoEnd);
-        else if (!unions.empty())
-            tr.sql = em.unionOf(0, end, unions, true);
-        else
-            tr.sql = em.topSelect(0, end, -1, -1);
-    } else if (verb == u"INSERT") {
-        int i = 1;
-        if (i < end && toks[i].isWord(u"into"))
-            ++i;
-        int next = 0;
-        const QString table = em.nameAt(i, end, &next);
-        QStringList columns;
-        if (next < end && toks[next].isSymbol(u"(")) {
-            const int close = em.matchParen(next, end);
-            for (auto [b, e] : em.splitCommas(next + 1, close)) {
-                int after = 0;
-                columns << em.nameAt(b, e, &after);
-            }
-            next = close + 1;
-        } else if (const auto* cols = m_catalog.columns(table)) {
-            for (const auto& c : *cols)
-                columns << c.name;
-        }
-        QStringList quotedColumns;
-        for (const auto& c : columns)
-            quotedColumns << m_dialect.quoteName(c);
-        const QString head = QStringLiteral("INSERT INTO ") + m_dialect.quoteName(table) +
-                             QStringLiteral(" (") + quotedColumns.join(QStringLiteral(", ")) +
-                             u')';
-        if (next < end && toks[next].isWord(u"values")) {
-            if (next + 1 >= end || !toks[next + 1].isSymbol(u"("))
-                em.fail(QStringLiteral("после VALUES ожидается список значений в скобках"));
-            const int close = em.matchParen(next + 1, end);
-            const auto items = em.splitCommas(next + 2, close);
-            if (int(items.size()) != columns.size())
-                em.fail(QStringLiteral("значений %1, а столбцов %2")
-                            .arg(items.size())
-                            .arg(columns.size()));
-            QStringList values;
-            for (size_t k = 0; k < items.size(); ++k)
-                values << em.converted(items[k].first, items[k].second,
-                                       em.columnType(table, columns[int(k)]), columns[int(k)]);
-            tr.sql = head + QStringLiteral(" VALUES (") + values.join(QStringLiteral(", ")) +
-                     u')';
-            if (close + 1 < end)
-                em.fail(QStringLiteral("лишний текст после списка значений"));
-        } else {
-            // INSERT … SELECT: every selected value is converted for its column
-            QStringList srcNames, convertedCols;
-            for (int k = 0; k < columns.size(); ++k) {
-                const QString src = QStringLiteral("c%1").arg(k + 1);
-                srcNames << src;
-                convertedCols << [&] {
-                    const JetColumnType t = em.columnType(table, columns[k]);
-                    return t.type == JetType::Unknown
-                               ? src
-                               : m_dialect.convertForColumn(src, t, columns[k]);
-                }();
-            }
-            tr.sql = QStringLiteral("WITH jet_source(") + srcNames.join(QStringLiteral(", ")) +
-                     QStringLiteral(") AS (") + em.range(next, end) + QStringLiteral(") ") +
-                     head + QStringLiteral(" SELECT ") + convertedCols.join(QStringLiteral(", ")) +
-                     QStringLiteral(" FROM jet_source");
-        }
-    } else if (verb == u"UPDATE") {
-        int next = 0;
-        const QString table = em.nameAt(1, end, &next);
-        if (next >= end || !toks[next].isWord(u"set"))
-            em.fail(QStringLiteral("в UPDATE ожидается SET после имени таблицы"));
-        int setEnd = end;
-        for (int w : em.topLevel(next + 1, end, [](const JetToken& t) {
-                 return t.isWord(u"where");
-             })) {
-            setEnd = w;
-            break;
-        }
-        QStringList assignments;
-        for (auto [b, e] : em.splitCommas(next + 1, setEnd)) {
-            int eq = 0;
-            const QString column = em.nameAt(b, e, &eq);
-            if (eq >= e || !toks[eq].isSymbol(u"="))
-                em.fail(QStringLiteral("в SET ожидается «столбец = значение»"));
-            assignments << m_dialect.quoteName(column) + QStringLiteral(" = ") +
-                               em.converted(eq + 1, e, em.columnType(table, column), column);
-        }
-        tr.sql = QStringLiteral("UPDATE ") + m_dialect.quoteName(table) + QStringLiteral(" SET ") +
-                 assignments.join(QStringLiteral(", "));
-        if (setEnd < end)
-            tr.sql += u' ' + em.range(setEnd, end);
-    } else if (verb == u"DELETE") {
-        // delete * from T / delete T.* from T / delete from T
-        int from = -1;
-        for (int w : em.topLevel(1, end, [](const JetToken& t) { return t.isWord(u"from"); })) {
-            from = w;
-            break;
-        }
-        if (from < 0)
-            em.fail(QStringLiteral("в DELETE ожидается FROM"));
-        tr.sql = QStringLiteral("DELETE ") + em.range(from, end);
-    } else if (verb == u"CREATE" && end > 2 && toks[1].isWord(u"table")) {
-        tr.kind = Translation::Kind::Schema;
-        int next = 0;
-        const QString table = em.nameAt(2, end, &next);
-        if (next >= end || !toks[next].isSymbol(u"("))
-            em.fail(QStringLiteral("в CREATE TABLE ожидается список столбцов"));
-        const int close = em.matchParen(next, end);
-        tr.sql = QStringLiteral("CREATE TABLE ") + m_dialect.quoteName(table) + QStringLiteral(" (") +
-                 translateColumnDefs(em, next + 1, close) + u')';
-    } else if (verb == u"ALTER" && end > 4 && toks[1].isWord(u"table")) {
-        tr.kind = Translation::Kind::Schema;
-        int next = 0;
-        const QString table = em.nameAt(2, end, &next);
-        if (next < end && toks[next].isWord(u"add")) {
-            int col = next + 1;
-            if (col < end && toks[col].isWord(u"column"))
-                ++col;
-            tr.sql = QStringLiteral("ALTER TABLE ") + m_dialect.quoteName(table) +
-                     QStringLiteral(" ADD COLUMN ") + translateColumnDefs(em, col, end);
-        } else {
-            tr.sql = QStringLiteral("ALTER TABLE ") + m_dialect.quoteName(table) + u' ' +
-                     em.plain(next, end);
-        }
-    } else if (verb == u"DROP" && end > 2 && toks[1].isWord(u"index")) {
+    if (verb == u"SELECT" && toks[0].isWord(u"select"))
+        translateSelect(em, tr, end);
+    else if (verb == u"INSERT")
+        translateInsert(em, tr, end);
+    else if (verb == u"UPDATE")
+        translateUpdate(em, tr, end);
+    else if (verb == u"DELETE")
+        translateDelete(em, tr, end);
+    else if (verb == u"CREATE" && end > 2 && toks[1].isWord(u"table"))
+        translateCreateTable(em, tr, end);
+    else if (verb == u"ALTER" && end > 4 && toks[1].isWord(u"table"))
+        translateAlterTable(em, tr, end);
+    else if (verb == u"DROP" && end > 2 && toks[1].isWord(u"index")) {
         // Jet: DROP INDEX name ON table
         tr.kind = Translation::Kind::Schema;
         tr.sql = QStringLiteral("DROP INDEX ") + m_dialect.quoteName(toks[2].text);
