@@ -41,20 +41,25 @@ std::vector<Line> makeLines() {
     return lines;
 }
 
-QString money(qint64 units) { return Money::fromUnits(units).toText(); }
+QString money(qint64 units) {
+    return Money::fromUnits(units).toText();
+}
 
 QString newDatabase(QTemporaryDir& dir, int run) {
     const QString path = dir.filePath(QStringLiteral("bench%1.db").arg(run));
     auto db = Connection::openSqlite(path, Connection::OpenMode::Create);
     Transaction tx(*db);
     Schema::createFixedTables(*db);
-    db->execute(QStringLiteral("CREATE TABLE Nachisl1 (IDR long, DOK long, CLIENT long, PERIOD String(10), "
-                               "NACH float, LGOT float, ITOG float, USR long)"));
+    db->execute(
+        QStringLiteral("CREATE TABLE Nachisl1 (IDR long, DOK long, CLIENT long, PERIOD String(10), "
+                       "NACH float, LGOT float, ITOG float, USR long)"));
     for (int i = 1; i <= Holders; ++i)
-        db->execute(QStringLiteral("insert into Lgoty (IDL, CLIENT, LGOTA, PRCNT, KOL_LG, DATA_NACH, DATA_OKON, "
-                                   "BEZ_OKON) values (%1, %2, 1, \"50\", 1, \"01.01.2020\", \"31.12.2999\", \"0\")")
-                        .arg(i)
-                        .arg(i * (Rows / Holders)));
+        db->execute(
+            QStringLiteral(
+                "insert into Lgoty (IDL, CLIENT, LGOTA, PRCNT, KOL_LG, DATA_NACH, DATA_OKON, "
+                "BEZ_OKON) values (%1, %2, 1, \"50\", 1, \"01.01.2020\", \"31.12.2999\", \"0\")")
+                .arg(i)
+                .arg(i * (Rows / Holders)));
     tx.commit();
     return path;
 }
@@ -68,14 +73,17 @@ double runJet(const QString& path, const std::vector<Line>& lines, qint64* check
     qint64 found = 0;
     int idr = 0;
     for (const Line& l : lines) {
-        q.open(QStringLiteral("select * from Lgoty where (CLIENT=") + QString::number(l.client) + u')');
+        q.open(QStringLiteral("select * from Lgoty where (CLIENT=") + QString::number(l.client) +
+               u')');
         for (q.first(); !q.eof(); q.next())
             found += q.integer(QStringLiteral("KOL_LG"));
-        db->execute(QStringLiteral("insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values (") +
-                    QString::number(++idr) + QStringLiteral(" , 7 , ") + QString::number(l.client) +
-                    QStringLiteral(" , '03.2024' , \"") + money(l.nach) + QStringLiteral("\" , \"") +
-                    money(l.lgot) + QStringLiteral("\" , \"") + money(l.nach + l.lgot) +
-                    QStringLiteral("\" , 1)"));
+        db->execute(
+            QStringLiteral(
+                "insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values (") +
+            QString::number(++idr) + QStringLiteral(" , 7 , ") + QString::number(l.client) +
+            QStringLiteral(" , '03.2024' , \"") + money(l.nach) + QStringLiteral("\" , \"") +
+            money(l.lgot) + QStringLiteral("\" , \"") + money(l.nach + l.lgot) +
+            QStringLiteral("\" , 1)"));
     }
     tx.commit();
     *check = found;
@@ -104,7 +112,8 @@ double runBaseline(const QString& path, const std::vector<Line>& lines, qint64* 
             // read every column as the engine's reader does
             for (int c = 0; c < columns; ++c)
                 if (sqlite3_column_type(sel, c) == SQLITE_TEXT)
-                    (void)QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(sel, c)));
+                    (void)QString::fromUtf8(
+                        reinterpret_cast<const char*>(sqlite3_column_text(sel, c)));
             found += sqlite3_column_int64(sel, 5);
         }
         sqlite3_reset(sel);

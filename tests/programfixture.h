@@ -23,8 +23,10 @@ struct Program {
 
     Program() {
         db.addSmallOffice();
-        db.db().execute(u"insert into Users (IDUSR, NAME, PASS, PRAV) values (2, \"Оператор Олег\", \"0000\", 0)"_s);
-        db.db().execute(u"insert into Users (IDUSR, NAME, PASS, PRAV) values (3, \"Старший Семён\", \"1111\", 1)"_s);
+        db.db().execute(
+            u"insert into Users (IDUSR, NAME, PASS, PRAV) values (2, \"Оператор Олег\", \"0000\", 0)"_s);
+        db.db().execute(
+            u"insert into Users (IDUSR, NAME, PASS, PRAV) values (3, \"Старший Семён\", \"1111\", 1)"_s);
         const QString config = db.dir.filePath(u"Config.ini"_s);
         ConfigIni::write(config, {db.path});
         windows = std::make_unique<ProgramWindows>(app, prompter,
@@ -69,4 +71,3 @@ struct Program {
         return out;
     }
 };
-

@@ -66,7 +66,8 @@ QString TempDatabase::scalar(const QString& sql) {
 void ScriptedPrompter::error(const QString& text) {
     errors << text;
     if (errors.size() > expectedErrors)
-        QTest::qFail(qPrintable(QStringLiteral("an error the test did not expect: ") + text), __FILE__, __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("an error the test did not expect: ") + text),
+                     __FILE__, __LINE__);
 }
 
 bool ScriptedPrompter::ask(const QString& caption, const QString& text) {

@@ -64,7 +64,8 @@ void TestCard::cardLoadsAndSaves() {
     QCOMPARE(field("Edit1")->text(), u"101"_s);
     QCOMPARE(field("Edit11")->text(), u"54,2"_s);
     QCOMPARE(p().find<QLabel>(card(), "Label9")->text(), u"Период расчета  03.2024"_s);
-    QCOMPARE(p().find<QLabel>(card(), "Label24")->text(), u"Общий долг на текущий момент: 136,5 руб."_s);
+    QCOMPARE(p().find<QLabel>(card(), "Label24")->text(),
+             u"Общий долг на текущий момент: 136,5 руб."_s);
     auto* figures = p().find<QTableWidget>(card(), "StringGrid1");
     QCOMPARE(figures->rowCount(), 4);
     QCOMPARE(figures->item(0, 1)->text(), u"136,5"_s);
@@ -144,7 +145,8 @@ void TestCard::dataTabKeepsAnAddressOfAnotherRegion() {
     QVERIFY(!card()->cardModified());
     clickOk();
     QVERIFY(!card()->isVisible());
-    QCOMPARE(p().db.rows(u"select RG, GD, ST from Client where IDC = 3"_s), QStringList{u"2|2|4"_s});
+    QCOMPARE(p().db.rows(u"select RG, GD, ST from Client where IDC = 3"_s),
+             QStringList{u"2|2|4"_s});
 }
 
 void TestCard::closeBoxCancelsANewSubscriber() {
@@ -155,8 +157,9 @@ void TestCard::closeBoxCancelsANewSubscriber() {
     QVERIFY(card()->close() == false); // the close box: the card hides itself as "Отмена" does
     QVERIFY(!card()->isVisible());
     QCOMPARE(p().db.scalar(u"select count(*) from Client"_s), before);
-    QCOMPARE(p().db.scalar(u"select DEISTV from Zhurnal where CLIENT = %1 order by IDZ desc"_s.arg(id)),
-             u"Отменен ввод нового абонента"_s);
+    QCOMPARE(
+        p().db.scalar(u"select DEISTV from Zhurnal where CLIENT = %1 order by IDZ desc"_s.arg(id)),
+        u"Отменен ввод нового абонента"_s);
     QVERIFY(p().prompter.errors.isEmpty());
 }
 
@@ -206,7 +209,8 @@ void TestCard::newSubscriberCancelledOrSaved() {
     field("Edit2")->setText(u"Новиков"_s);
     field("Edit1")->clear();
     clickOk();
-    QCOMPARE(p().db.rows(u"select LS, FIO, NP, ST from Client where IDC=5"_s), QStringList{u"5|Новиков|1|1"_s});
+    QCOMPARE(p().db.rows(u"select LS, FIO, NP, ST from Client where IDC=5"_s),
+             QStringList{u"5|Новиков|1|1"_s});
     QVERIFY(!p().app.selection.NewClientMode);
 }
 
@@ -214,7 +218,8 @@ void TestCard::deletionLeavesTheRowBefore() {
     p().select([] {});
     QTableView* grid = p().main()->listGrid();
     grid->setCurrentIndex(grid->model()->index(2, 0)); // 103
-    p().db.db().execute(u"insert into Nachisl4 (IDR, CLIENT, ITOG, PERIOD) values (1, 1, 5, \"02.2024\")"_s);
+    p().db.db().execute(
+        u"insert into Nachisl4 (IDR, CLIENT, ITOG, PERIOD) values (1, 1, 5, \"02.2024\")"_s);
     p().prompter.answers = {true};
     p().main()->findChild<QAction*>(u"DeleteClientAction"_s)->trigger();
     QCOMPARE(p().listColumn(0), (QStringList{u"101"_s, u"102"_s}));
@@ -268,9 +273,9 @@ void TestCard::holders() {
     p().find<QLineEdit>(w, "HolderName")->setText(u"Иванова М. П."_s);
     QTest::mouseClick(p().find<QPushButton>(w, "HolderOk"), Qt::LeftButton);
     QCOMPARE(p().db.rows(u"select IDL, FIO_LG from Lgoty"_s), QStringList{u"1|Иванова М. П."_s});
-    QCOMPARE(p().journal().mid(1), (QStringList{u"Начат ввод новго льготника|1"_s,
-                                                u"Введен новый льготник IDL=1|1"_s,
-                                                u"Изменены параметры льготника IDL=1|1"_s}));
+    QCOMPARE(p().journal().mid(1),
+             (QStringList{u"Начат ввод новго льготника|1"_s, u"Введен новый льготник IDL=1|1"_s,
+                          u"Изменены параметры льготника IDL=1|1"_s}));
 }
 
 void TestCard::exclusionWarnsAboutHolders() {
@@ -298,7 +303,8 @@ void TestCard::massProcessingPanel() {
     p().find<QLineEdit>(panel, "MassTariffEdit")->setText(u"7.5"_s);
     services->setCurrentIndex(0);
     panel->ok();
-    QVERIFY(p().prompter.notices.last().startsWith(u"Тариф услуги «Холодное водоснабжение» — «7.5»"_s));
+    QVERIFY(
+        p().prompter.notices.last().startsWith(u"Тариф услуги «Холодное водоснабжение» — «7.5»"_s));
     QCOMPARE(p().db.rows(u"select TARIF from Tarif1"_s), QStringList{u"7"_s});
     QVERIFY(panel->isVisible());
 
@@ -315,12 +321,14 @@ void TestCard::massProcessingPanel() {
 }
 
 void TestCard::recalculationShowsTheNewBalance() {
-    p().db.db().execute(u"insert into Nachisl1 (IDR, CLIENT, ITOG, PERIOD) values (1, 1, \"20,5\", \"02.2024\")"_s);
+    p().db.db().execute(
+        u"insert into Nachisl1 (IDR, CLIENT, ITOG, PERIOD) values (1, 1, \"20,5\", \"02.2024\")"_s);
     openCard(0);
     QTest::mouseClick(p().find<QPushButton>(card(), "Button7"), Qt::LeftButton);
     QCOMPARE(p().db.rows(u"select SUMMA from Dolg1 where CLIENT=1"_s), QStringList{u"20,5"_s});
     QCOMPARE(p().find<QTableWidget>(card(), "StringGrid1")->item(0, 1)->text(), u"20,5"_s);
-    QCOMPARE(p().find<QLabel>(card(), "Label24")->text(), u"Общий долг на текущий момент: 20,5 руб."_s);
+    QCOMPARE(p().find<QLabel>(card(), "Label24")->text(),
+             u"Общий долг на текущий момент: 20,5 руб."_s);
 }
 
 QTEST_MAIN(TestCard)

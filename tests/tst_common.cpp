@@ -149,7 +149,7 @@ void TestCommon::dates() {
 void TestCommon::cp1251RoundTrip() {
     const QString text = QStringLiteral("Период расчета №5 «ёЁ» — C:\\Data.mdb");
     const QByteArray bytes = Cp1251::encode(text);
-    QCOMPARE(bytes.size(), text.size()); // one byte per character
+    QCOMPARE(bytes.size(), text.size());                  // one byte per character
     QCOMPARE(static_cast<unsigned char>(bytes[0]), 0xCF); // П
     QCOMPARE(Cp1251::decode(bytes), text);
     QCOMPARE(Cp1251::encode(QStringLiteral("日")), QByteArray("?"));

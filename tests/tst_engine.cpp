@@ -1,7 +1,7 @@
 #include "db/dberror.h"
+#include "db/jetshape.h"
 #include "db/query.h"
 #include "db/transaction.h"
-#include "db/jetshape.h"
 #include "testsupport.h"
 
 #include <QRegularExpression>
@@ -68,7 +68,9 @@ void TestEngine::init() {
         db.execute(QString::fromUtf8(s));
 }
 
-void TestEngine::cleanup() { m_db.reset(); }
+void TestEngine::cleanup() {
+    m_db.reset();
+}
 
 void TestEngine::select_data() {
     QTest::addColumn<QString>("sql");
@@ -79,70 +81,125 @@ void TestEngine::select_data() {
             list << QString::fromUtf8(e);
         QTest::newRow(name) << QString::fromUtf8(sql) << list;
     };
-    row("double-quoted literal, Cyrillic ignores case", "select ID from T where NAME = \"ИВАНОВ\" order by ID", {"1", "5"});
+    row("double-quoted literal, Cyrillic ignores case",
+        "select ID from T where NAME = \"ИВАНОВ\" order by ID", {"1", "5"});
     row("single-quoted literal", "select ID from T where NAME = 'иванова'", {"2"});
     row("doubled quotes inside literals", "select \"it\"\"s\" & 'a''b'", {"it\"sa'b"});
     row("date literal", "select ID from T where D = #03/15/2024#", {"1"});
     row("date literal with time", "select ID from T where D = #01/01/2024 10:22:33#", {"2"});
-    row("date literal compares", "select ID from T where D > #12/31/2024# and D < #01/01/3000#", {"4"});
-    row("IIf with Is Null", "select IIf(AMOUNT Is Null, 0, AMOUNT) from T where ID in (1, 5) order by ID", {"136,5", "0"});
-    row("IIf evaluates only its branch", "select IIf(ID = 1, 1, CLng(\"x\")) from T where ID = 1", {"1"});
-    row("aggregates", "select Count(*), Sum(AMOUNT), Max(ID), Min(CODE) from T", {"7|175,7501|7|a1"});
+    row("date literal compares", "select ID from T where D > #12/31/2024# and D < #01/01/3000#",
+        {"4"});
+    row("IIf with Is Null",
+        "select IIf(AMOUNT Is Null, 0, AMOUNT) from T where ID in (1, 5) order by ID",
+        {"136,5", "0"});
+    row("IIf evaluates only its branch", "select IIf(ID = 1, 1, CLng(\"x\")) from T where ID = 1",
+        {"1"});
+    row("aggregates", "select Count(*), Sum(AMOUNT), Max(ID), Min(CODE) from T",
+        {"7|175,7501|7|a1"});
     row("Sum over no rows is Null", "select Sum(AMOUNT) from T where ID > 100", {""});
-    row("Sum with a blank before the bracket", "select sum (AMOUNT) from T where ID < 3", {"68,25"});
+    row("Sum with a blank before the bracket", "select sum (AMOUNT) from T where ID < 3",
+        {"68,25"});
     row("Count without rows", "select count(*) from T where ID > 100", {"0"});
-    row("DISTINCT ignores case", "select count(*) from (select distinct NAME from T where NAME like \"иванов\")", {"1"});
-    row("GROUP BY ignores case", "select NAME, Count(*) from T where ID in (1, 5) group by NAME", {"Иванов|2"});
-    row("ORDER BY Cyrillic, Ё after Е", "select NAME from T where ID in (3, 4, 6, 7) order by NAME", {"Ежов", "ёлкин", "Жуков", "Петров"});
-    row("ORDER BY DESC", "select ID from T where ID in (1, 3, 6) order by NAME desc, ID", {"3", "1", "6"});
-    row("UNION removes duplicates", "select ID from T where ID = 1 union select ID from T where ID = 1", {"1"});
-    row("UNION ALL keeps them", "select ID from T where ID = 1 union all select ID from T where ID = 1", {"1", "1"});
-    row("sub-select in FROM", "select * from (select ID, CODE from T where ID < 3) order by ID", {"1|a1", "2|B2"});
-    row("sub-select in IN", "select NAME from T where ID in (select T_ID from U) order by NAME", {"Иванов"});
-    row("LIKE with % ignores case", "select ID from T where NAME like \"%ВАН%\" order by ID", {"1", "2", "5"});
+    row("DISTINCT ignores case",
+        "select count(*) from (select distinct NAME from T where NAME like \"иванов\")", {"1"});
+    row("GROUP BY ignores case", "select NAME, Count(*) from T where ID in (1, 5) group by NAME",
+        {"Иванов|2"});
+    row("ORDER BY Cyrillic, Ё after Е", "select NAME from T where ID in (3, 4, 6, 7) order by NAME",
+        {"Ежов", "ёлкин", "Жуков", "Петров"});
+    row("ORDER BY DESC", "select ID from T where ID in (1, 3, 6) order by NAME desc, ID",
+        {"3", "1", "6"});
+    row("UNION removes duplicates",
+        "select ID from T where ID = 1 union select ID from T where ID = 1", {"1"});
+    row("UNION ALL keeps them",
+        "select ID from T where ID = 1 union all select ID from T where ID = 1", {"1", "1"});
+    row("sub-select in FROM", "select * from (select ID, CODE from T where ID < 3) order by ID",
+        {"1|a1", "2|B2"});
+    row("sub-select in IN", "select NAME from T where ID in (select T_ID from U) order by NAME",
+        {"Иванов"});
+    row("LIKE with % ignores case", "select ID from T where NAME like \"%ВАН%\" order by ID",
+        {"1", "2", "5"});
     row("LIKE with _", "select ID from T where CODE like \"_1\" order by ID", {"1", "5"});
-    row("BETWEEN on text ignores case", "select ID from T where CODE between \"A\" and \"b9\" order by ID", {"1", "2", "5"});
-    row("Format with zeros", "select Format(AMOUNT, \"000.00\") from T where ID in (1, 4, 2) order by ID", {"136,50", "-068,25", "005,50"});
-    row("Format with a blank before the bracket", "select Format (AMOUNT*2, \"000.00\") from T where ID = 4", {"011,00"});
+    row("BETWEEN on text ignores case",
+        "select ID from T where CODE between \"A\" and \"b9\" order by ID", {"1", "2", "5"});
+    row("Format with zeros",
+        "select Format(AMOUNT, \"000.00\") from T where ID in (1, 4, 2) order by ID",
+        {"136,50", "-068,25", "005,50"});
+    row("Format with a blank before the bracket",
+        "select Format (AMOUNT*2, \"000.00\") from T where ID = 4", {"011,00"});
     row("Cdbl", "select Cdbl(0), Cdbl(\"1,5\") + 1", {"0|2,5"});
-    row("number glued to a keyword", "select ID from T where ID = 1and NAME = \"Иванов\" or ID = 3and CODE Is Null order by ID", {"1", "3"});
+    row("number glued to a keyword",
+        "select ID from T where ID = 1and NAME = \"Иванов\" or ID = 3and CODE Is Null order by ID",
+        {"1", "3"});
     row("names in square brackets", "select [T].[NAME] from T where [T].[ID] = 3", {"Петров"});
-    row("nested INNER and LEFT joins", "SELECT T.NAME, U.V FROM (T INNER JOIN U ON T.ID = U.T_ID) LEFT JOIN T AS T2 ON T2.ID = U.ID WHERE U.ID = 2", {"Иванов|два"});
-    row("RIGHT JOIN keeps the orphan", "SELECT U.V, T.NAME FROM T RIGHT JOIN U ON T.ID = U.T_ID WHERE T.ID Is Null", {"сирота|"});
-    row("parenthesised join chain", "SELECT U.V FROM U INNER JOIN (T INNER JOIN T AS T3 ON T.ID = T3.ID) ON U.T_ID = T.ID ORDER BY U.V", {"два", "один"});
+    row("nested INNER and LEFT joins",
+        "SELECT T.NAME, U.V FROM (T INNER JOIN U ON T.ID = U.T_ID) LEFT JOIN T AS T2 ON T2.ID = U.ID WHERE U.ID = 2",
+        {"Иванов|два"});
+    row("RIGHT JOIN keeps the orphan",
+        "SELECT U.V, T.NAME FROM T RIGHT JOIN U ON T.ID = U.T_ID WHERE T.ID Is Null", {"сирота|"});
+    row("parenthesised join chain",
+        "SELECT U.V FROM U INNER JOIN (T INNER JOIN T AS T3 ON T.ID = T3.ID) ON U.T_ID = T.ID ORDER BY U.V",
+        {"два", "один"});
     row("& takes Null as empty", "select NAME & Null & \"!\" from T where ID = 1", {"Иванов!"});
-    row("& writes numbers with a comma", "select CODE & \"-\" & AMOUNT from T where ID = 1", {"a1-136,5"});
+    row("& writes numbers with a comma", "select CODE & \"-\" & AMOUNT from T where ID = 1",
+        {"a1-136,5"});
     row("+ with Null gives Null", "select ID + Null from T where ID = 1", {""});
     row("TOP", "select top 2 ID from T order by ID desc", {"7", "6"});
     row("TOP in a sub-select", "select count(*) from (select top 3 ID from T order by ID)", {"3"});
     row("Nz", "select Nz(CODE, \"нет\"), Nz(AMOUNT, 0) from T where ID = 3", {"нет|100"});
-    row("Left, Mid, Right, Len", "select Left(NAME, 3), Mid(NAME, 2, 3), Right(NAME, 2), Len(NAME) from T where ID = 1", {"Ива|ван|ов|6"});
-    row("Trim, UCase, LCase", "select \"[\" & Trim(\"  а б  \") & \"]\", UCase(NAME), LCase(CODE) from T where ID = 2", {"[а б]|ИВАНОВА|b2"});
-    row("InStr", "select InStr(NAME, \"ан\"), InStr(3, \"абаба\", \"б\") from T where ID = 1", {"3|4"});
+    row("Left, Mid, Right, Len",
+        "select Left(NAME, 3), Mid(NAME, 2, 3), Right(NAME, 2), Len(NAME) from T where ID = 1",
+        {"Ива|ван|ов|6"});
+    row("Trim, UCase, LCase",
+        "select \"[\" & Trim(\"  а б  \") & \"]\", UCase(NAME), LCase(CODE) from T where ID = 2",
+        {"[а б]|ИВАНОВА|b2"});
+    row("InStr", "select InStr(NAME, \"ан\"), InStr(3, \"абаба\", \"б\") from T where ID = 1",
+        {"3|4"});
     row("Val, CStr", "select Val(\"12.5abc\"), CStr(AMOUNT) from T where ID = 1", {"12,5|136,5"});
-    row("CLng and CInt round half to even", "select CLng(\"2,5\"), CInt(3.5), CLng(AMOUNT) from T where ID = 4", {"2|4|6"});
-    row("Round half to even, Int, Abs", "select Round(2.5), Round(AMOUNT, 1), Int(-1.5), Abs(AMOUNT) from T where ID = 2", {"2|-68,2|-2|68,25"});
+    row("CLng and CInt round half to even",
+        "select CLng(\"2,5\"), CInt(3.5), CLng(AMOUNT) from T where ID = 4", {"2|4|6"});
+    row("Round half to even, Int, Abs",
+        "select Round(2.5), Round(AMOUNT, 1), Int(-1.5), Abs(AMOUNT) from T where ID = 2",
+        {"2|-68,2|-2|68,25"});
     row("Year, Month, Day", "select Year(D), Month(D), Day(D) from T where ID = 2", {"2024|1|1"});
     row("Mod", "select 7 Mod 3", {"1"});
     row("True and False", "select count(*) from T where FLAG = True", {"2"});
-    row("ORDER BY column number", "select NAME, ID from T where ID in (1, 3) order by 2 desc", {"Петров|3", "Иванов|1"});
-    row("sub-select in FROM named by its table", "select * from (select T.ID, T.CODE from T where T.ID < 4) where t.id not in (select ID from T where ID = 2) order by 1", {"1|a1", "3|"});
-    row("ORDER BY a quoted column name", "select * from (select ID, AMOUNT AS 'Сумма' from T where ID in (1, 2, 7)) order by 'Сумма'", {"2|-68,25", "7|2", "1|136,5"});
-    row("quote of a user inside a LIKE", "select count(*) from T where NAME like \"%\"\"%\"", {"0"});
-    row("LIKE with many % does not backtrack", "select count(*) from T where \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\" like \"%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%b\"", {"0"});
-    row("LIKE: % gives back what a later _ needs", "select ID from T where NAME like \"%в_н%в\" and CODE like \"%1\" order by ID", {"1", "5"});
+    row("ORDER BY column number", "select NAME, ID from T where ID in (1, 3) order by 2 desc",
+        {"Петров|3", "Иванов|1"});
+    row("sub-select in FROM named by its table",
+        "select * from (select T.ID, T.CODE from T where T.ID < 4) where t.id not in (select ID from T where ID = 2) order by 1",
+        {"1|a1", "3|"});
+    row("ORDER BY a quoted column name",
+        "select * from (select ID, AMOUNT AS 'Сумма' from T where ID in (1, 2, 7)) order by 'Сумма'",
+        {"2|-68,25", "7|2", "1|136,5"});
+    row("quote of a user inside a LIKE", "select count(*) from T where NAME like \"%\"\"%\"",
+        {"0"});
+    row("LIKE with many % does not backtrack",
+        "select count(*) from T where \"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\" like \"%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%a%b\"",
+        {"0"});
+    row("LIKE: % gives back what a later _ needs",
+        "select ID from T where NAME like \"%в_н%в\" and CODE like \"%1\" order by ID", {"1", "5"});
     row("/ divides integers as Jet does", "select 7/2, 4/2, 1 - 7/2*2, 2*3/4", {"3,5|2|-6|1,5"});
-    row("\\ rounds, divides and truncates", "select 7\\2, 7.5\\2, -7\\2, 2 + 3*4\\5, 7\\2*2, Null\\2", {"3|4|-3|4|1|"});
-    row("^ before unary minus, left to right", "select 2^3, -2^2, 2^-1, 2^3^2, 3*2^2, (1+1)^2", {"8|-4|0,5|64|12|4"});
+    row("\\ rounds, divides and truncates",
+        "select 7\\2, 7.5\\2, -7\\2, 2 + 3*4\\5, 7\\2*2, Null\\2", {"3|4|-3|4|1|"});
+    row("^ before unary minus, left to right", "select 2^3, -2^2, 2^-1, 2^3^2, 3*2^2, (1+1)^2",
+        {"8|-4|0,5|64|12|4"});
     row("Mod after \\ and before +", "select 10 Mod 3*2, 1 + 7 Mod 4, 7\\2 Mod 2", {"4|4|1"});
     row("arithmetic inside an & chain", "select \"=\" & 7\\2 & \";\" & 2^2", {"=3;4"});
-    row("TOP of one UNION member limits that member", "select top 2 ID from T where ID > 4 union select ID from T where ID = 1 order by ID", {"1", "5", "6"});
-    row("TOP of the last UNION member", "select ID from T where ID = 1 union all select top 1 ID from T where ID > 5", {"1", "6"});
-    row("TOP of a UNION member in a sub-select", "select count(*) from (select top 1 ID from T union select ID from T where ID < 4)", {"3"});
-    row("date column against a date text", "select ID from T where D < \"01.06.2024\" order by ID", {"1", "2"});
-    row("date text against a qualified date column", "select ID from T where '01.06.2024' <= T.D", {"4"});
-    row("date column BETWEEN date texts", "select ID from T where D between '01.01.2024' and \"15.03.2024\" order by ID", {"1", "2"});
-    row("text column against a date-like text stays text", "select count(*) from T where NAME < \"01.06.2024\"", {"0"});
+    row("TOP of one UNION member limits that member",
+        "select top 2 ID from T where ID > 4 union select ID from T where ID = 1 order by ID",
+        {"1", "5", "6"});
+    row("TOP of the last UNION member",
+        "select ID from T where ID = 1 union all select top 1 ID from T where ID > 5", {"1", "6"});
+    row("TOP of a UNION member in a sub-select",
+        "select count(*) from (select top 1 ID from T union select ID from T where ID < 4)", {"3"});
+    row("date column against a date text", "select ID from T where D < \"01.06.2024\" order by ID",
+        {"1", "2"});
+    row("date text against a qualified date column", "select ID from T where '01.06.2024' <= T.D",
+        {"4"});
+    row("date column BETWEEN date texts",
+        "select ID from T where D between '01.01.2024' and \"15.03.2024\" order by ID", {"1", "2"});
+    row("text column against a date-like text stays text",
+        "select count(*) from T where NAME < \"01.06.2024\"", {"0"});
 }
 
 void TestEngine::select() {
@@ -188,13 +245,19 @@ void TestEngine::oneShapeServesEveryLiteral() {
 void TestEngine::shapeOfARepeatedHeadIsTheShapeOfTheWhole() {
     // a scan that continues from a recent statement's head must give what a scan from the start
     // gives, whatever follows the head
-    const char* heads[] = {"select", "select ID from T where ID = ", "select ID from T where ID =",
-                           "insert into T (ID, NAME) values (", "select * from T order by ",
-                           "select NAME as ", "update T set NAME = ", "create table X (A ",
+    const char* heads[] = {"select",
+                           "select ID from T where ID = ",
+                           "select ID from T where ID =",
+                           "insert into T (ID, NAME) values (",
+                           "select * from T order by ",
+                           "select NAME as ",
+                           "update T set NAME = ",
+                           "create table X (A ",
                            "select * from (select ID from T order by "};
-    const char* tails[] = {"1", "1.5", "'a''b'", "\"x\"", "#01/02/2024#", "ID", "2and ID = 3",
-                           ".5", "5e3", "[NAME]", "(1)", "'ХВС' from T", "Nachisl1", "2 desc) where ID = 4",
-                           "'a', 7)", "long)", "5.5", "'x'"};
+    const char* tails[] = {
+        "1",       "1.5",   "'a''b'", "\"x\"", "#01/02/2024#", "ID",       "2and ID = 3",
+        ".5",      "5e3",   "[NAME]", "(1)",   "'ХВС' from T", "Nachisl1", "2 desc) where ID = 4",
+        "'a', 7)", "long)", "5.5",    "'x'"};
     StatementShape shared;
     for (int round = 0; round < 2; ++round)
         for (const char* head : heads)
@@ -209,7 +272,8 @@ void TestEngine::shapeOfARepeatedHeadIsTheShapeOfTheWhole() {
                 QCOMPARE(shared.literals.size(), fresh.literals.size());
                 for (size_t i = 0; i < fresh.literals.size(); ++i) {
                     QCOMPARE(int(shared.literals[i].kind), int(fresh.literals[i].kind));
-                    QCOMPARE(shared.literals[i].toValue().toText(), fresh.literals[i].toValue().toText());
+                    QCOMPARE(shared.literals[i].toValue().toText(),
+                             fresh.literals[i].toValue().toText());
                 }
             }
 }
@@ -242,7 +306,7 @@ void TestEngine::textForms() {
     q.next();
     QCOMPARE(q.text(QStringLiteral("AMOUNT")), QStringLiteral("100"));
     QCOMPARE(q.text(QStringLiteral("Expr1000")), QStringLiteral("33,3333333333333")); // 15 digits
-    QCOMPARE(q.text(QStringLiteral("CODE")), QString()); // Null
+    QCOMPARE(q.text(QStringLiteral("CODE")), QString());                              // Null
     QCOMPARE(q.integer(QStringLiteral("CODE")), 0);
     QCOMPARE(q.text(QStringLiteral("D")), QString());
     q.setRecNo(6);
@@ -258,7 +322,8 @@ void TestEngine::writesConvertRegionalText_data() {
     QTest::newRow("blanks around a number") << u"AMOUNT"_s << u"\" 7 \""_s << u"7"_s;
     QTest::newRow("whole text into long") << u"ID"_s << u"\"42\""_s << u"42"_s;
     QTest::newRow("short date") << u"D"_s << u"\"05.03.2024\""_s << u"05.03.2024"_s;
-    QTest::newRow("date and time") << u"D"_s << u"\"05.03.2024 07:08:09\""_s << u"05.03.2024 07:08:09"_s;
+    QTest::newRow("date and time")
+        << u"D"_s << u"\"05.03.2024 07:08:09\""_s << u"05.03.2024 07:08:09"_s;
     QTest::newRow("date literal") << u"D"_s << u"#03/05/2024#"_s << u"05.03.2024"_s;
     QTest::newRow("number into text") << u"NAME"_s << u"12.5"_s << u"12,5"_s;
     QTest::newRow("text at the length limit") << u"CODE"_s << u"\"12345\""_s << u"12345"_s;
@@ -281,22 +346,31 @@ void TestEngine::writesConvertRegionalText() {
     // the same through UPDATE and INSERT … SELECT
     db.execute(QStringLiteral("update T set %1 = %2 where ID = 3").arg(column, written));
     QCOMPARE(m_db->scalar(QStringLiteral("select %1 from T where ID = 3").arg(column)), read);
-    db.execute(QStringLiteral("insert into T (ID, %1) select 101, %2 from U where ID = 1").arg(column, written));
+    db.execute(QStringLiteral("insert into T (ID, %1) select 101, %2 from U where ID = 1")
+                   .arg(column, written));
     QCOMPARE(m_db->scalar(QStringLiteral("select %1 from T where ID = 101").arg(column)), read);
 }
 
 void TestEngine::badTextFailsAndWritesNothing_data() {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("decimal point") << u"insert into T (ID, AMOUNT) values (50, \"12.5\")"_s << u"AMOUNT"_s;
+    QTest::newRow("decimal point")
+        << u"insert into T (ID, AMOUNT) values (50, \"12.5\")"_s << u"AMOUNT"_s;
     QTest::newRow("letters into long") << u"insert into T (ID) values (\"abc\")"_s << u"ID"_s;
-    QTest::newRow("empty text into float") << u"insert into T (ID, AMOUNT) values (50, \"\")"_s << u"AMOUNT"_s;
-    QTest::newRow("impossible date") << u"insert into T (ID, D) values (50, \"32.13.2024\")"_s << u"дата"_s;
-    QTest::newRow("ISO-looking date text") << u"insert into T (ID, D) values (50, \"2024/03/05\")"_s << u"дата"_s;
-    QTest::newRow("longer than String(5)") << u"insert into T (ID, CODE) values (50, \"123456\")"_s << u"5 знаков"_s;
-    QTest::newRow("long out of range") << u"insert into T (ID) values (3000000000)"_s << u"пределов"_s;
-    QTest::newRow("bad expression value") << u"insert into T (ID, AMOUNT) values (50, \"1\" & \".5\")"_s << u"AMOUNT"_s;
-    QTest::newRow("insert select with a bad row") << u"insert into T (ID, CODE) select ID + 50, NAME from T"_s << u"5 знаков"_s;
+    QTest::newRow("empty text into float")
+        << u"insert into T (ID, AMOUNT) values (50, \"\")"_s << u"AMOUNT"_s;
+    QTest::newRow("impossible date")
+        << u"insert into T (ID, D) values (50, \"32.13.2024\")"_s << u"дата"_s;
+    QTest::newRow("ISO-looking date text")
+        << u"insert into T (ID, D) values (50, \"2024/03/05\")"_s << u"дата"_s;
+    QTest::newRow("longer than String(5)")
+        << u"insert into T (ID, CODE) values (50, \"123456\")"_s << u"5 знаков"_s;
+    QTest::newRow("long out of range")
+        << u"insert into T (ID) values (3000000000)"_s << u"пределов"_s;
+    QTest::newRow("bad expression value")
+        << u"insert into T (ID, AMOUNT) values (50, \"1\" & \".5\")"_s << u"AMOUNT"_s;
+    QTest::newRow("insert select with a bad row")
+        << u"insert into T (ID, CODE) select ID + 50, NAME from T"_s << u"5 знаков"_s;
 }
 
 void TestEngine::badTextFailsAndWritesNothing() {
@@ -308,26 +382,33 @@ void TestEngine::badTextFailsAndWritesNothing() {
         QFAIL("the statement should fail");
     } catch (const DbError& e) {
         QVERIFY2(e.message().contains(reason), qPrintable(e.message()));
-        QVERIFY2(e.message().contains(QStringLiteral("Запрос: insert into T")), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QStringLiteral("Запрос: insert into T")),
+                 qPrintable(e.message()));
     }
     QCOMPARE(count(QStringLiteral("T")), before);
 }
 
 void TestEngine::failingUpdateChangesNoRow() {
     // CODE is String(5): the first names fit, "иванова" does not; no row may change
-    QVERIFY_THROWS_EXCEPTION(DbError, m_db->db().execute(QStringLiteral("update T set CODE = NAME")));
+    QVERIFY_THROWS_EXCEPTION(DbError,
+                             m_db->db().execute(QStringLiteral("update T set CODE = NAME")));
     QCOMPARE(m_db->scalar(QStringLiteral("select CODE from T where ID = 1")), QStringLiteral("a1"));
     QVERIFY_THROWS_EXCEPTION(
         DbError, m_db->db().execute(QStringLiteral("update T set AMOUNT = \"x\" where ID = 1")));
-    QCOMPARE(m_db->scalar(QStringLiteral("select AMOUNT from T where ID = 1")), QStringLiteral("136,5"));
+    QCOMPARE(m_db->scalar(QStringLiteral("select AMOUNT from T where ID = 1")),
+             QStringLiteral("136,5"));
 }
 
 void TestEngine::selectIntoKeepsJetTypes() {
     Connection& db = m_db->db();
-    db.execute(QStringLiteral("Select ID AS CLIENT, Cdbl(0) AS SUMMA, CODE, D, NAME INTO N from T"));
-    db.execute(QStringLiteral("Select ID AS CLIENT, Cdbl(0) AS SUMMA INTO Empty from T where ID > 100"));
+    db.execute(
+        QStringLiteral("Select ID AS CLIENT, Cdbl(0) AS SUMMA, CODE, D, NAME INTO N from T"));
+    db.execute(
+        QStringLiteral("Select ID AS CLIENT, Cdbl(0) AS SUMMA INTO Empty from T where ID > 100"));
     auto type = [&](const char* table, const char* column) {
-        return db.catalog().columnType(QString::fromLatin1(table), QString::fromLatin1(column)).value_or(JetColumnType{});
+        return db.catalog()
+            .columnType(QString::fromLatin1(table), QString::fromLatin1(column))
+            .value_or(JetColumnType{});
     };
     QCOMPARE(type("N", "CLIENT"), (JetColumnType{JetType::Long, 0}));
     QCOMPARE(type("N", "SUMMA"), (JetColumnType{JetType::Float, 0}));
@@ -338,7 +419,8 @@ void TestEngine::selectIntoKeepsJetTypes() {
     QCOMPARE(count(QStringLiteral("Empty")), 0);
     // the new table converts as Jet does: the float column takes "2,5"
     db.execute(QStringLiteral("update N set SUMMA = \"2,5\" where CLIENT = 1"));
-    QCOMPARE(m_db->scalar(QStringLiteral("select SUMMA from N where CLIENT = 1")), QStringLiteral("2,5"));
+    QCOMPARE(m_db->scalar(QStringLiteral("select SUMMA from N where CLIENT = 1")),
+             QStringLiteral("2,5"));
     // an existing table is not replaced
     QVERIFY_THROWS_EXCEPTION(DbError, db.execute(QStringLiteral("Select ID INTO N from T")));
     QCOMPARE(count(QStringLiteral("N")), 7);
@@ -346,9 +428,12 @@ void TestEngine::selectIntoKeepsJetTypes() {
 
 void TestEngine::schemaStatements() {
     Connection& db = m_db->db();
-    db.execute(QStringLiteral("CREATE TABLE [Новая] (A long, B float, C String(3), D date, E text)"));
-    db.execute(QStringLiteral("insert into Новая (A, B, C, D, E) values (1, \"1,25\", \"abc\", \"01.02.2024\", \"e\")"));
-    QCOMPARE(rows(QStringLiteral("select * from Новая")), QStringList{QStringLiteral("1|1,25|abc|01.02.2024|e")});
+    db.execute(
+        QStringLiteral("CREATE TABLE [Новая] (A long, B float, C String(3), D date, E text)"));
+    db.execute(QStringLiteral(
+        "insert into Новая (A, B, C, D, E) values (1, \"1,25\", \"abc\", \"01.02.2024\", \"e\")"));
+    QCOMPARE(rows(QStringLiteral("select * from Новая")),
+             QStringList{QStringLiteral("1|1,25|abc|01.02.2024|e")});
     QCOMPARE(db.execute(QStringLiteral("delete * from Новая where A = 1")), 1);
     QCOMPARE(db.execute(QStringLiteral("delete from T where ID > 5")), 2);
     db.execute(QStringLiteral("DROP TABLE Новая"));
@@ -358,14 +443,16 @@ void TestEngine::schemaStatements() {
 void TestEngine::preparedShapesFollowSchemaChanges() {
     Connection& db = m_db->db();
     for (int id : {1, 3, 4})
-        QCOMPARE(m_db->scalar(QStringLiteral("select ID from T where ID = %1").arg(id)), QString::number(id));
+        QCOMPARE(m_db->scalar(QStringLiteral("select ID from T where ID = %1").arg(id)),
+                 QString::number(id));
     db.execute(QStringLiteral("CREATE TABLE X (A float)"));
     db.execute(QStringLiteral("insert into X (A) values (\"1,5\")"));
     db.execute(QStringLiteral("DROP TABLE X"));
     db.execute(QStringLiteral("CREATE TABLE X (A String(3))"));
     db.execute(QStringLiteral("insert into X (A) values (\"1,5\")")); // now a text, kept as typed
     QCOMPARE(rows(QStringLiteral("select A from X")), QStringList{QStringLiteral("1,5")});
-    QVERIFY_THROWS_EXCEPTION(DbError, db.execute(QStringLiteral("insert into X (A) values (\"1,55\")")));
+    QVERIFY_THROWS_EXCEPTION(DbError,
+                             db.execute(QStringLiteral("insert into X (A) values (\"1,55\")")));
 }
 
 void TestEngine::errorsAreRussianWithExcerpt() {
@@ -387,7 +474,8 @@ void TestEngine::errorsAreRussianWithExcerpt() {
         {"select 1 \\ 0", "деление на ноль"},
         {"select (-8) ^ 0.5", "степень не определена"},
         {"select ID from T where ID = 1 2", "синтаксическая ошибка"},
-        {"select * from T where ID in (select ID, NAME from T)", "вложенный запрос возвращает столбцов: 2"},
+        {"select * from T where ID in (select ID, NAME from T)",
+         "вложенный запрос возвращает столбцов: 2"},
         {"select ID from T union select ID, NAME from T", "разное число столбцов"},
         {"alter table T add column NAME long", "имя столбца повторяется: NAME"},
     };
@@ -397,7 +485,8 @@ void TestEngine::errorsAreRussianWithExcerpt() {
             QFAIL(c.sql);
         } catch (const DbError& e) {
             QVERIFY2(e.message().contains(QString::fromUtf8(c.reason)), qPrintable(e.message()));
-            QVERIFY2(e.message().contains(QString::fromUtf8(c.sql).left(10)), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QString::fromUtf8(c.sql).left(10)),
+                     qPrintable(e.message()));
         }
     }
     // nothing of a refused statement ran, nor of the text after its ";"
@@ -411,8 +500,9 @@ void TestEngine::hugeStatementsAreRefusedQuickly() {
     // deep nesting is refused with a message (linear time, no deep recursion); a long name is
     // quoted as a readable excerpt
     const QString deep = QString(100000, u'(') + u'1' + QString(100000, u')');
-    for (const QString& sql : QStringList{u"select "_s + deep, u"select * from T where ID in "_s + deep,
-                               u"create table Y (A long, CHECK "_s + deep + u')'}) {
+    for (const QString& sql :
+         QStringList{u"select "_s + deep, u"select * from T where ID in "_s + deep,
+                     u"create table Y (A long, CHECK "_s + deep + u')'}) {
         try {
             m_db->db().query(sql);
             QFAIL("deep nesting accepted");
@@ -440,7 +530,8 @@ void TestEngine::sameTextSameAnswerWhateverRanBefore() {
         {"select #02/02/2024#", "select #4294967297/2/2024#", "неверная дата", nullptr},
         {"select #02/02/2024#", "select #2/4294967298/2024#", "неверная дата", nullptr},
         {"select.5", "select5.5", "должен начинаться с SELECT", nullptr},
-        {"select D from T where ID = 1", "select D from T where ID = 2", nullptr, "01.01.2024 10:22:33"},
+        {"select D from T where ID = 1", "select D from T where ID = 2", nullptr,
+         "01.01.2024 10:22:33"},
         {"select 1;", "select 2;", nullptr, "2"},
     };
     for (const auto& c : cases) {
@@ -462,7 +553,6 @@ void TestEngine::sameTextSameAnswerWhateverRanBefore() {
         }
     }
 }
-
 
 void TestEngine::queryNavigation() {
     Query q(m_db->db());
@@ -502,7 +592,8 @@ void TestEngine::transactions() {
         }
         outer.commit();
     }
-    QCOMPARE(rows(QStringLiteral("select ID from T where ID < 3")), QStringList{QStringLiteral("2")});
+    QCOMPARE(rows(QStringLiteral("select ID from T where ID < 3")),
+             QStringList{QStringLiteral("2")});
     try {
         Transaction tx(db);
         db.execute(QStringLiteral("delete * from T where ID = 3"));
@@ -515,12 +606,14 @@ void TestEngine::transactions() {
 
 void TestEngine::doubleQuotedNamesAreNotTakenForText() {
     // a double-quoted text the translator missed must fail in the engine, not pass for a name
-    QVERIFY_THROWS_EXCEPTION(BackendError, m_db->db().backend().prepare(QStringLiteral("SELECT \"nosuch\"")));
+    QVERIFY_THROWS_EXCEPTION(BackendError,
+                             m_db->db().backend().prepare(QStringLiteral("SELECT \"nosuch\"")));
 }
 
 void TestEngine::nowAndDate() {
     const QStringList r = rows(QStringLiteral("select Now(), Date()"));
-    QVERIFY(QRegularExpression(QStringLiteral(R"(^\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)?\|\d\d\.\d\d\.\d{4}$)"))
+    QVERIFY(QRegularExpression(
+                QStringLiteral(R"(^\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)?\|\d\d\.\d\d\.\d{4}$)"))
                 .match(r.value(0))
                 .hasMatch());
 }

@@ -28,12 +28,14 @@ void TestJournal::linesAreNumberedAndStamped() {
     journal.HistZap(QString(), JournalText::login(), 0, 0);
     journal.HistZap(QString(), JournalText::exit(), 0, 0);
     journal.HistZap(QStringLiteral("Client"), JournalText::newClientStarted(17), 17, 0);
-    QCOMPARE(t.rows(QStringLiteral("select IDZ, USR, DATA, TABL, DEISTV, CLIENT, DOK from Zhurnal order by IDZ")),
-             (QStringList{
-                 QStringLiteral("1|4|05.03.2024 07:08:09||Произведен вход в программу|0|0"),
-                 QStringLiteral("2|4|05.03.2024 07:08:09||Произведен выход из программы|0|0"),
-                 QStringLiteral("3|4|05.03.2024 07:08:09|Client|Начат ввод нового абонента IDC=17|17|0"),
-             }));
+    QCOMPARE(
+        t.rows(QStringLiteral(
+            "select IDZ, USR, DATA, TABL, DEISTV, CLIENT, DOK from Zhurnal order by IDZ")),
+        (QStringList{
+            QStringLiteral("1|4|05.03.2024 07:08:09||Произведен вход в программу|0|0"),
+            QStringLiteral("2|4|05.03.2024 07:08:09||Произведен выход из программы|0|0"),
+            QStringLiteral("3|4|05.03.2024 07:08:09|Client|Начат ввод нового абонента IDC=17|17|0"),
+        }));
 }
 
 void TestJournal::quotesInTextsAreKept() {
@@ -47,7 +49,8 @@ void TestJournal::quotesInTextsAreKept() {
                                                           QStringLiteral("15.03.2024"))};
     for (const QString& text : texts)
         journal.HistZap(QStringLiteral("Dok'um"), text, 0, 40);
-    const QStringList stored = t.rows(QStringLiteral("select TABL, DEISTV from Zhurnal order by IDZ"));
+    const QStringList stored =
+        t.rows(QStringLiteral("select TABL, DEISTV from Zhurnal order by IDZ"));
     QCOMPARE(stored.size(), 4);
     for (int i = 0; i < 4; ++i)
         QCOMPARE(stored[i], QStringLiteral("Dok'um|") + texts[i]);
@@ -84,9 +87,12 @@ void TestJournal::journalIdsOfTwoWriters() {
 void TestJournal::snapshotHoldsTheCurrentPeriod() {
     TempDatabase t; // current period 03.2024
     Connection& db = t.db();
-    db.execute(QStringLiteral("insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values (1, 5, 10, '02.2024', \"136,5\", \"0\", \"136,5\", 1)"));
-    db.execute(QStringLiteral("insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values (2, 6, 10, '03.2024', \"136,5\", \"-22,75\", \"113,75\", 1)"));
-    db.execute(QStringLiteral("insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values (3, 6, 11, '03.2024', \"116,8525\", \"0\", \"116,8525\", 2)"));
+    db.execute(QStringLiteral(
+        "insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values (1, 5, 10, '02.2024', \"136,5\", \"0\", \"136,5\", 1)"));
+    db.execute(QStringLiteral(
+        "insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values (2, 6, 10, '03.2024', \"136,5\", \"-22,75\", \"113,75\", 1)"));
+    db.execute(QStringLiteral(
+        "insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values (3, 6, 11, '03.2024', \"116,8525\", \"0\", \"116,8525\", 2)"));
     TEMPUpdate(t.app);
     const QStringList expected = {QStringLiteral("2|6|10|03.2024|136,5|-22,75|113,75|1"),
                                   QStringLiteral("3|6|11|03.2024|116,8525|0|116,8525|2")};
@@ -94,15 +100,18 @@ void TestJournal::snapshotHoldsTheCurrentPeriod() {
     TEMPUpdate(t.app); // a second rebuild leaves the same rows
     QCOMPARE(t.rows(QStringLiteral("select * from TEMP1 order by IDR")), expected);
     // the snapshot keeps the charge table's types
-    QCOMPARE(db.catalog().columnType(QStringLiteral("TEMP1"), QStringLiteral("PERIOD"))->length, 10);
-    QCOMPARE(db.catalog().columnType(QStringLiteral("TEMP1"), QStringLiteral("ITOG"))->type, JetType::Float);
+    QCOMPARE(db.catalog().columnType(QStringLiteral("TEMP1"), QStringLiteral("PERIOD"))->length,
+             10);
+    QCOMPARE(db.catalog().columnType(QStringLiteral("TEMP1"), QStringLiteral("ITOG"))->type,
+             JetType::Float);
 }
 
 void TestJournal::snapshotOfAServiceWithoutCharges() {
     TempDatabase t;
     TEMPUpdate(t.app);
     for (const TVidUslugi& s : t.app.state.ShownServices) {
-        const ResultSet r = t.db().query(QStringLiteral("select * from TEMP") + QString::number(s.IDUSL));
+        const ResultSet r =
+            t.db().query(QStringLiteral("select * from TEMP") + QString::number(s.IDUSL));
         QCOMPARE(r.rowCount, 0);
         QCOMPARE(r.columns.join(u','), QStringLiteral("IDR,DOK,CLIENT,PERIOD,NACH,LGOT,ITOG,USR"));
     }
@@ -110,7 +119,8 @@ void TestJournal::snapshotOfAServiceWithoutCharges() {
 
 void TestJournal::snapshotAfterThePeriodMoves() {
     TempDatabase t;
-    t.db().execute(QStringLiteral("insert into Nachisl2 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values (1, 6, 10, '03.2024', 1, 0, 1, 1)"));
+    t.db().execute(QStringLiteral(
+        "insert into Nachisl2 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values (1, 6, 10, '03.2024', 1, 0, 1, 1)"));
     TEMPUpdate(t.app);
     QCOMPARE(t.scalar(QStringLiteral("select count(*) from TEMP2")), QStringLiteral("1"));
     t.app.state.CurrentPeriod = QStringLiteral("04.2024");

@@ -29,7 +29,8 @@ void TestReports::csv_data() {
     row("plain name is bare", u"Иванов Иван"_s, u"Иванов Иван"_s);
     row("amount with a comma is quoted", u"1234,5"_s, u"\"1234,5\""_s);
     row("inner quotes are doubled", uR"(ООО "Вода")"_s, uR"("ООО ""Вода""")"_s);
-    row("line breaks become 0x0B", u"первая\r\nвторая\nтретья"_s, u"\"первая\x0Bвторая\x0Bтретья\""_s);
+    row("line breaks become 0x0B", u"первая\r\nвторая\nтретья"_s,
+        u"\"первая\x0Bвторая\x0Bтретья\""_s);
     row("empty cell", QString(), QString());
 }
 
@@ -59,9 +60,12 @@ void TestReports::frames_data() {
     QTest::addColumn<bool>("black");
     using E = CellFrame::Edge;
     const QString report = ReportTitle::Report, history = ReportTitle::History;
-    QTest::newRow("report title row: grid colour") << report << 0 << 3 << (E::Right | E::Bottom) << false;
-    QTest::newRow("report spacer: top line of the table") << report << 1 << 0 << int(E::Bottom) << true;
-    QTest::newRow("report body, no left line") << report << 5 << 0 << (E::Right | E::Bottom) << true;
+    QTest::newRow("report title row: grid colour")
+        << report << 0 << 3 << (E::Right | E::Bottom) << false;
+    QTest::newRow("report spacer: top line of the table")
+        << report << 1 << 0 << int(E::Bottom) << true;
+    QTest::newRow("report body, no left line")
+        << report << 5 << 0 << (E::Right | E::Bottom) << true;
     QTest::newRow("history head") << history << 7 << 2 << int(E::None) << false;
     QTest::newRow("history row 8, column 0") << history << 8 << 0 << int(E::None) << false;
     QTest::newRow("history row 8") << history << 8 << 1 << int(E::Bottom) << true;

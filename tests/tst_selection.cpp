@@ -20,22 +20,25 @@ private slots:
     void addressLists();
 
 private:
-    static std::vector<TVidUslugi> oneService() { return {{1, u"Холодная вода"_s, u"ХВС"_s, u"KOL"_s}}; }
+    static std::vector<TVidUslugi> oneService() {
+        return {{1, u"Холодная вода"_s, u"ХВС"_s, u"KOL"_s}};
+    }
 };
 
 void TestSelection::noCriteriaTakesSettlementsAndCities() {
     const SelectionStatement s = buildSelection({}, true, oneService());
     QCOMPARE(s.SelectionFilter, QString());
-    QCOMPARE(s.ListSql,
-             u"SELECT Client.LS as Лицевой_счет, Client.FIO as Фамилия_Имя_Отчество, NasPunkt.NAME as Нас_пункт, "
-             "Street.NAME as Улица, Client.DOM as Дом, Client.KORP as Корпус, Client.KVART as Квартира, "
-             "[Dolg1].[SUMMA] AS 'ХВС' , Client.IDC, Client.TIPZ FROM ( Street INNER JOIN (Rajon INNER JOIN "
-             "(NasPunkt INNER JOIN Client ON NasPunkt.ID = Client.NP) ON Rajon.ID = Client.RN) ON Street.ID = "
-             "Client.ST ) LEFT JOIN Dolg1 ON Client.IDC=Dolg1.CLIENT  union SELECT Client.LS as Лицевой_счет, "
-             "Client.FIO as Фамилия_Имя_Отчество, Gorod.NAME as Город, Street.NAME as Улица, Client.DOM as Дом, "
-             "Client.KORP as Корпус, Client.KVART as Квартира, [Dolg1].[SUMMA] AS 'ХВС', Client.IDC, Client.TIPZ "
-             "FROM ((Street INNER JOIN Client ON Street.ID = Client.ST) INNER JOIN Gorod ON Client.GD = Gorod.ID "
-             ") LEFT JOIN Dolg1 ON Client.IDC=Dolg1.CLIENT"_s);
+    QCOMPARE(
+        s.ListSql,
+        u"SELECT Client.LS as Лицевой_счет, Client.FIO as Фамилия_Имя_Отчество, NasPunkt.NAME as Нас_пункт, "
+        "Street.NAME as Улица, Client.DOM as Дом, Client.KORP as Корпус, Client.KVART as Квартира, "
+        "[Dolg1].[SUMMA] AS 'ХВС' , Client.IDC, Client.TIPZ FROM ( Street INNER JOIN (Rajon INNER JOIN "
+        "(NasPunkt INNER JOIN Client ON NasPunkt.ID = Client.NP) ON Rajon.ID = Client.RN) ON Street.ID = "
+        "Client.ST ) LEFT JOIN Dolg1 ON Client.IDC=Dolg1.CLIENT  union SELECT Client.LS as Лицевой_счет, "
+        "Client.FIO as Фамилия_Имя_Отчество, Gorod.NAME as Город, Street.NAME as Улица, Client.DOM as Дом, "
+        "Client.KORP as Корпус, Client.KVART as Квартира, [Dolg1].[SUMMA] AS 'ХВС', Client.IDC, Client.TIPZ "
+        "FROM ((Street INNER JOIN Client ON Street.ID = Client.ST) INNER JOIN Gorod ON Client.GD = Gorod.ID "
+        ") LEFT JOIN Dolg1 ON Client.IDC=Dolg1.CLIENT"_s);
 }
 
 void TestSelection::clause_data() {
@@ -47,7 +50,8 @@ void TestSelection::clause_data() {
     SelectionCriteria c;
     c.account = u"101"_s;
     c.hasApartment = true;
-    row("account and has an apartment", c, uR"(WHERE (((Client.LS)= "101") and ((Client.KVART)>"")))"_s);
+    row("account and has an apartment", c,
+        uR"(WHERE (((Client.LS)= "101") and ((Client.KVART)>"")))"_s);
     c = {};
     c.apartment = u"15"_s;
     c.hasApartment = true;
@@ -61,7 +65,8 @@ void TestSelection::clause_data() {
     c = {};
     c.name = u"иван"_s;
     c.building = u"2"_s;
-    row("name part and building", c, uR"(WHERE (((Client.FIO) like  "%иван%") and ((Client.KORP)= "2")))"_s);
+    row("name part and building", c,
+        uR"(WHERE (((Client.FIO) like  "%иван%") and ((Client.KORP)= "2")))"_s);
     c = {};
     c.name = uR"(О"Нил)"_s;
     row("a quote is doubled", c, uR"(WHERE (((Client.FIO) like  "%О""Нил%")))"_s);
@@ -90,11 +95,13 @@ void TestSelection::otherModesListTheChargeColumns() {
     SelectionCriteria c;
     c.city = 1;
     const SelectionStatement s = buildSelection(c, false, oneService());
-    QVERIFY(s.ListSql.startsWith(u"SELECT Client.LS as Лицевой_счет, Client.FIO as Фамилия_Имя_Отчество, Gorod.NAME as Город, "
-                                 "Street.NAME as Улица, Client.DOM as Дом, Client.KORP as Корпус, Client.KVART as Квартира, "
-                                 "KOL, OB_PL, ZH_PL, [Dolg1].[SUMMA] AS Dolg1, [Tarif1].[TARIF] AS Tarif1, Client.IDC, Client.TIPZ FROM (("_s));
+    QVERIFY(s.ListSql.startsWith(
+        u"SELECT Client.LS as Лицевой_счет, Client.FIO as Фамилия_Имя_Отчество, Gorod.NAME as Город, "
+        "Street.NAME as Улица, Client.DOM as Дом, Client.KORP as Корпус, Client.KVART as Квартира, "
+        "KOL, OB_PL, ZH_PL, [Dolg1].[SUMMA] AS Dolg1, [Tarif1].[TARIF] AS Tarif1, Client.IDC, Client.TIPZ FROM (("_s));
     // the city form, a blank, then the clause
-    QVERIFY(s.ListSql.endsWith(u") LEFT JOIN Tarif1 ON Client.IDC=Tarif1.CLIENT WHERE (((Client.GD)= 1))"_s));
+    QVERIFY(s.ListSql.endsWith(
+        u") LEFT JOIN Tarif1 ON Client.IDC=Tarif1.CLIENT WHERE (((Client.GD)= 1))"_s));
 }
 
 void TestSelection::statementsRunAndSelect_data() {
@@ -102,8 +109,10 @@ void TestSelection::statementsRunAndSelect_data() {
     QTest::addColumn<bool>("plain");
     QTest::addColumn<QStringList>("accounts");
     SelectionCriteria c;
-    QTest::newRow("everybody with an address") << c << true << QStringList{u"101"_s, u"102"_s, u"103"_s};
-    QTest::newRow("everybody, document mode") << c << false << QStringList{u"101"_s, u"102"_s, u"103"_s};
+    QTest::newRow("everybody with an address")
+        << c << true << QStringList{u"101"_s, u"102"_s, u"103"_s};
+    QTest::newRow("everybody, document mode")
+        << c << false << QStringList{u"101"_s, u"102"_s, u"103"_s};
     c.name = uR"(О"Нил)"_s;
     c.city = 1;
     QTest::newRow("a quote in the name") << c << true << QStringList{u"103"_s};
@@ -164,16 +173,20 @@ void TestSelection::addressLists_data() {
     AddressIds ids;
     ids.region = 1;
     QTest::newRow("districts of a region without a city")
-        << int(AddressLevel::District) << ids << u"select * from Rajon where RG = 1and GD = 0"_s << u"Невельский район"_s;
+        << int(AddressLevel::District) << ids << u"select * from Rajon where RG = 1and GD = 0"_s
+        << u"Невельский район"_s;
     ids.city = 1;
     QTest::newRow("districts of a city")
-        << int(AddressLevel::District) << ids << u"select * from Rajon where RG = 1and GD = 1"_s << u"Городской"_s;
+        << int(AddressLevel::District) << ids << u"select * from Rajon where RG = 1and GD = 1"_s
+        << u"Городской"_s;
     QTest::newRow("streets of a city, sorted")
-        << int(AddressLevel::Street) << ids << u"select * from Street where GD = 1 order by NAME"_s << u"Гагарина,Мира"_s;
+        << int(AddressLevel::Street) << ids << u"select * from Street where GD = 1 order by NAME"_s
+        << u"Гагарина,Мира"_s;
     ids = {};
     ids.settlement = 1;
     QTest::newRow("streets of a settlement")
-        << int(AddressLevel::Street) << ids << u"select * from Street where NP = 1 order by NAME"_s << u"Ленина"_s;
+        << int(AddressLevel::Street) << ids << u"select * from Street where NP = 1 order by NAME"_s
+        << u"Ленина"_s;
     QTest::newRow("areas") << int(AddressLevel::Area) << ids << u"select * from Uchastok "_s
                            << u"Иванова Т.П.,Петров С.С."_s;
 }

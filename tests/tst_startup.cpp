@@ -57,7 +57,8 @@ void TestStartup::missingConfigIsCreatedWithTheDefaultPath() {
     QCOMPARE(start(app, p), StartupOutcome::Ready);
     QFile f(configPath());
     QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(Cp1251::decode(f.readAll()), QDir::toNativeSeparators(dbPath) + QStringLiteral("\r\n"));
+    QCOMPARE(Cp1251::decode(f.readAll()),
+             QDir::toNativeSeparators(dbPath) + QStringLiteral("\r\n"));
     QCOMPARE(app.state.DatabasePath, dbPath);
     QVERIFY(!app.state.ChargeBenefits);
     QCOMPARE(app.state.ProgramTitle, QStringLiteral("Тервала  - Основная база"));
@@ -98,8 +99,10 @@ void TestStartup::stateComesFromTheLastServiceRow() {
     const QString dbPath = m_dir.filePath(QStringLiteral("last.db"));
     {
         auto db = makeDatabase(dbPath);
-        db->execute(QStringLiteral("insert into Naimenovanie (NOM, NAIMEN, SL_PREFIKS, PREFIKS) values (2, \"Филиал\", \"F\", \"Ф-\")"));
-        db->execute(QStringLiteral("insert into Service (IDS, PERIOD, DATA, NAIMEN, OKR) values (2, \"04.2024\", \"01.04.2024\", 2, 0)"));
+        db->execute(QStringLiteral(
+            "insert into Naimenovanie (NOM, NAIMEN, SL_PREFIKS, PREFIKS) values (2, \"Филиал\", \"F\", \"Ф-\")"));
+        db->execute(QStringLiteral(
+            "insert into Service (IDS, PERIOD, DATA, NAIMEN, OKR) values (2, \"04.2024\", \"01.04.2024\", 2, 0)"));
     }
     writeConfig(Cp1251::encode(dbPath + QStringLiteral("\r\nзапасной\r\n1\r\n")));
     AppContext app;
@@ -129,7 +132,8 @@ void TestStartup::hiddenServiceIsNotProbed() {
     QCOMPARE(app.state.ShownServices[1].OSNOVA, QStringLiteral("OB_PL"));
     QCOMPARE(app.state.ShownServices[1].KRATKO, QStringLiteral("Отопл."));
     const QStringList tables = app.db().tableNames();
-    for (const char* t : {"Nachisl1", "Oplata1", "Korrekt1", "Dolg1", "Tarif1", "Nachisl3", "Tarif3"})
+    for (const char* t :
+         {"Nachisl1", "Oplata1", "Korrekt1", "Dolg1", "Tarif1", "Nachisl3", "Tarif3"})
         QVERIFY2(tables.contains(QString::fromLatin1(t)), t);
     for (const QString& t : tables)
         QVERIFY2(!t.endsWith(u'2'), qPrintable(t));
@@ -137,22 +141,28 @@ void TestStartup::hiddenServiceIsNotProbed() {
 
 void TestStartup::newServiceGetsItsTables() {
     TempDatabase t;
-    t.db().execute(QStringLiteral("insert into Uslugi (IDUSL, NAME, KRATKO, OSNOVA, OTOBR) values (7, \"Газ\", \"Газ\", \"KOL\", True)"));
+    t.db().execute(QStringLiteral(
+        "insert into Uslugi (IDUSL, NAME, KRATKO, OSNOVA, OTOBR) values (7, \"Газ\", \"Газ\", \"KOL\", True)"));
     t.db().execute(QStringLiteral("insert into Tarif1 (CLIENT, TARIF) values (1, \"45,5\")"));
     loadProgramState(t.app);
     ScriptedPrompter p;
     Sozdanie(t.app, p);
     QVERIFY(p.errors.isEmpty());
     for (const char* name : {"Nachisl7", "Oplata7", "Korrekt7", "Dolg7", "Tarif7"})
-        QCOMPARE(t.scalar(QStringLiteral("select count(*) from ") + QString::fromLatin1(name)), QStringLiteral("0"));
+        QCOMPARE(t.scalar(QStringLiteral("select count(*) from ") + QString::fromLatin1(name)),
+                 QStringLiteral("0"));
     // existing tables keep their rows, and the new ones have the documented types
     QCOMPARE(t.scalar(QStringLiteral("select TARIF from Tarif1")), QStringLiteral("45,5"));
-    QCOMPARE(t.db().catalog().columnType(QStringLiteral("Oplata7"), QStringLiteral("KVITANS"))->length, 10);
-    QCOMPARE(t.db().catalog().columnType(QStringLiteral("Korrekt7"), QStringLiteral("KON"))->type, JetType::Date);
+    QCOMPARE(
+        t.db().catalog().columnType(QStringLiteral("Oplata7"), QStringLiteral("KVITANS"))->length,
+        10);
+    QCOMPARE(t.db().catalog().columnType(QStringLiteral("Korrekt7"), QStringLiteral("KON"))->type,
+             JetType::Date);
 }
 
 void TestStartup::missingDatabaseSkipsTheConnection() {
-    writeConfig(Cp1251::encode(m_dir.filePath(QStringLiteral("nothing-here.db")) + QStringLiteral("\r\nЗаголовок\r\n")));
+    writeConfig(Cp1251::encode(m_dir.filePath(QStringLiteral("nothing-here.db")) +
+                               QStringLiteral("\r\nЗаголовок\r\n")));
     AppContext app;
     ScriptedPrompter p;
     QCOMPARE(start(app, p), StartupOutcome::NoDatabase);
@@ -177,7 +187,8 @@ void TestStartup::damagedDatabaseShowsTheError() {
     p.expectedErrors = 1;
     QCOMPARE(start(app, p), StartupOutcome::Failed);
     QCOMPARE(p.errors.size(), 1);
-    QVERIFY2(p.errors[0].contains(QStringLiteral("не является базой данных")), qPrintable(p.errors[0]));
+    QVERIFY2(p.errors[0].contains(QStringLiteral("не является базой данных")),
+             qPrintable(p.errors[0]));
     QVERIFY(!app.state.ConfirmClose); // the remaining steps were not run
 }
 
@@ -206,7 +217,6 @@ void TestStartup::missingServiceTableStopsStartup() {
     QVERIFY(!app.connection->tableNames().contains(QStringLiteral("Nachisl1"))); // no Sozdanie
 }
 
-
 void TestStartup::login_data() {
     QTest::addColumn<QStringList>("users"); // IDUSR|NAME|PASS|PRAV
     QTest::addColumn<QString>("typed");
@@ -218,8 +228,8 @@ void TestStartup::login_data() {
     QTest::newRow("case counts") << two << QStringLiteral("Ac") << 8 << 3;
     QTest::newRow("wrong password") << two << QStringLiteral("a") << 0 << 0;
     QTest::newRow("empty password matches no row") << two << QString() << 0 << 0;
-    QTest::newRow("empty Users: anybody, as an operator") << QStringList{} << QStringLiteral("x")
-                                                         << int(Login::NoUsersId) << 0;
+    QTest::newRow("empty Users: anybody, as an operator")
+        << QStringList{} << QStringLiteral("x") << int(Login::NoUsersId) << 0;
 }
 
 void TestStartup::login() {
@@ -230,8 +240,10 @@ void TestStartup::login() {
     TempDatabase t(false);
     for (const QString& u : users) {
         const QStringList f = u.split(u'|');
-        t.db().execute(QStringLiteral("insert into Users (IDUSR, NAME, PASS, PRAV) values (%1, \"%2\", \"%3\", %4)")
-                           .arg(f[0], f[1], f[2], f[3]));
+        t.db().execute(
+            QStringLiteral(
+                "insert into Users (IDUSR, NAME, PASS, PRAV) values (%1, \"%2\", \"%3\", %4)")
+                .arg(f[0], f[1], f[2], f[3]));
     }
     const ResultSet rows = t.db().query(QStringLiteral("select * from Users"));
     const Login::User user = Login::findUser(rows, typed);

@@ -1,7 +1,7 @@
-#include "programfixture.h"
-#include "ui/common/translations.h"
 #include "db/journal.h"
+#include "programfixture.h"
 #include "testsupport.h"
+#include "ui/common/translations.h"
 #include "ui/common/wheeltoarrows.h"
 #include "ui/documents/documentwindow.h"
 #include "ui/main/mainwindow.h"
@@ -13,24 +13,22 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QPrinter>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrinter>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <QDialogButtonBox>
-#include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
-#include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
-
 
 // The windows driven through their controls: login and rights, closing, the selection, the
 // main list, the report window.
@@ -61,11 +59,13 @@ private slots:
 
 void TestWindows::initTestCase() {
     // as the program starts
-    QVERIFY2(installRussianTranslations(*QCoreApplication::instance()), "Qt's Russian translations are missing");
+    QVERIFY2(installRussianTranslations(*QCoreApplication::instance()),
+             "Qt's Russian translations are missing");
 }
 
 void TestWindows::standardDialogsSpeakRussian() {
-    QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(), u"Отмена"_s);
+    QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(),
+             u"Отмена"_s);
     QCOMPARE(QCoreApplication::translate("QFileDialog", "&Save"), u"&Сохранить"_s);
 }
 
@@ -102,7 +102,8 @@ void TestWindows::login() {
     QCOMPARE(button->isEnabled(), deleteEnabled);
     const QIcon icon = deleteTool->icon();
     QVERIFY(icon.pixmap(24, QIcon::Disabled).toImage() != icon.pixmap(24, QIcon::Normal).toImage());
-    QCOMPARE(p.find<QLabel>(p.main(), "UserPanel")->text(), u"Работает: "_s + p.app.CurrentUserName);
+    QCOMPARE(p.find<QLabel>(p.main(), "UserPanel")->text(),
+             u"Работает: "_s + p.app.CurrentUserName);
     QCOMPARE(p.journal(), QStringList{u"Произведен вход в программу|"_s + QString::number(user)});
     QVERIFY(!p.app.state.ConfirmClose);
     QVERIFY(p.prompter.errors.isEmpty());
@@ -149,7 +150,8 @@ void TestWindows::closeBoxOfThePasswordAsksAgain() {
     QVERIFY(p.showMain());
     p.prompter.answers = {false};
     p.windows->multiPanel->close(); // the close box
-    QCOMPARE(p.prompter.asked, QStringList{u"ВНИМАНИЕ!!!|Вы действительно хотите закрыть программу?"_s});
+    QCOMPARE(p.prompter.asked,
+             QStringList{u"ВНИМАНИЕ!!!|Вы действительно хотите закрыть программу?"_s});
     QVERIFY(!p.ended);
     // the program stays, so the password is asked again
     QVERIFY(QTest::qWaitFor([&] { return p.windows->multiPanel->isVisible(); }));
@@ -247,11 +249,16 @@ void TestWindows::enterMovesAlongTheCriteria() {
         const char* from;
         int key;
         const char* to;
-    } moves[] = {{"AccountEdit", Qt::Key_Return, "NameEdit"},   {"NameEdit", Qt::Key_Return, "RegionBox"},
-                 {"RegionBox", Qt::Key_Return, "DistrictBox"},  {"CityBox", Qt::Key_Return, "DistrictBox"},
-                 {"DistrictBox", Qt::Key_Return, "SettlementBox"}, {"SettlementBox", Qt::Key_Return, "StreetBox"},
-                 {"StreetBox", Qt::Key_Return, "HouseEdit"},    {"HouseEdit", Qt::Key_Return, "ApartmentEdit"},
-                 {"BuildingEdit", Qt::Key_Return, "ApartmentEdit"}, {"ApartmentEdit", Qt::Key_Left, "HouseEdit"},
+    } moves[] = {{"AccountEdit", Qt::Key_Return, "NameEdit"},
+                 {"NameEdit", Qt::Key_Return, "RegionBox"},
+                 {"RegionBox", Qt::Key_Return, "DistrictBox"},
+                 {"CityBox", Qt::Key_Return, "DistrictBox"},
+                 {"DistrictBox", Qt::Key_Return, "SettlementBox"},
+                 {"SettlementBox", Qt::Key_Return, "StreetBox"},
+                 {"StreetBox", Qt::Key_Return, "HouseEdit"},
+                 {"HouseEdit", Qt::Key_Return, "ApartmentEdit"},
+                 {"BuildingEdit", Qt::Key_Return, "ApartmentEdit"},
+                 {"ApartmentEdit", Qt::Key_Left, "HouseEdit"},
                  {"ApartmentEdit", Qt::Key_Return, "SelectButton"}};
     for (const auto& m : moves) {
         QWidget* from = p.find<QWidget>(d, m.from);
@@ -318,7 +325,8 @@ void TestWindows::excludedRowsAreColoured() {
     QAbstractItemModel* model = p.main()->listGrid()->model();
     const int excluded = p.listColumn(0).indexOf(u"102"_s);
     p.app.state.ColourExcluded = 1;
-    QCOMPARE(model->index(excluded, 3).data(Qt::BackgroundRole).value<QColor>(), QColor(170, 170, 238));
+    QCOMPARE(model->index(excluded, 3).data(Qt::BackgroundRole).value<QColor>(),
+             QColor(170, 170, 238));
     QVERIFY(!model->index(0, 0).data(Qt::BackgroundRole).isValid());
     p.app.state.ColourExcluded = 0; // switched off: alike on the next paint
     QVERIFY(!model->index(excluded, 3).data(Qt::BackgroundRole).isValid());
@@ -367,7 +375,9 @@ void TestWindows::printedListAndCsv() {
     QVERIFY(QFile::exists(path));
     QFile::remove(path);
     report->chooseCsvFile = [] { return QString(); }; // cancelled
-    QTest::mouseClick(report->findChild<QToolBar*>()->widgetForAction(report->findChild<QAction*>(u"SaveButton"_s)), Qt::LeftButton);
+    QTest::mouseClick(report->findChild<QToolBar*>()->widgetForAction(
+                          report->findChild<QAction*>(u"SaveButton"_s)),
+                      Qt::LeftButton);
     QVERIFY(!QFile::exists(path));
     report->chooseCsvFile = [&] { return path; };
     report->saveCsv();

@@ -9,7 +9,6 @@ namespace Benefits {
 
 namespace {
 
-
 struct Piece {
     QString column, value, update;
 };
@@ -19,12 +18,14 @@ std::vector<Piece> pieces(const Holder& h, QDate today) {
     std::vector<Piece> out;
     const auto text = [&](const char* name, const QString& value) {
         if (!value.isEmpty())
-            out.push_back({QStringLiteral(" , ") + QLatin1String(name),
-                           QStringLiteral(" , ") + SqlText::quoted(value),
-                           QStringLiteral(" ,") + QLatin1String(name) + u'=' + SqlText::quoted(value)});
+            out.push_back(
+                {QStringLiteral(" , ") + QLatin1String(name),
+                 QStringLiteral(" , ") + SqlText::quoted(value),
+                 QStringLiteral(" ,") + QLatin1String(name) + u'=' + SqlText::quoted(value)});
     };
     const QString kind = QString::number(h.kind);
-    out.push_back({QStringLiteral(" , LGOTA"), QStringLiteral(" , ") + kind, QStringLiteral(" ,LGOTA=") + kind});
+    out.push_back({QStringLiteral(" , LGOTA"), QStringLiteral(" , ") + kind,
+                   QStringLiteral(" ,LGOTA=") + kind});
     text("FIO_LG", h.FIO_LG);
     if (!h.KOL_LG.isEmpty())
         out.push_back({QStringLiteral(" , KOL_LG"), QStringLiteral(" , ") + h.KOL_LG,
@@ -57,8 +58,8 @@ QDate dateOr(const Value& v, QDate fallback) {
 
 std::vector<Kind> kinds(AppContext& app) {
     const ResultSet r = app.db().query(QStringLiteral("select * from LgtSpr"));
-    const int id = r.columnIndex(u"IDLG"), name = r.columnIndex(u"NAME"), proc = r.columnIndex(u"PROC"),
-              type = r.columnIndex(u"TIPLG");
+    const int id = r.columnIndex(u"IDLG"), name = r.columnIndex(u"NAME"),
+              proc = r.columnIndex(u"PROC"), type = r.columnIndex(u"TIPLG");
     std::vector<Kind> out;
     for (int row = 0; row < r.rowCount; ++row)
         out.push_back({int(r.at(row, id).toInteger()), r.at(row, name).toText(),
@@ -111,7 +112,8 @@ QString insertStatement(int clientId, const Holder& h, int idl, QDate today) {
 }
 
 QString updateStatement(int clientId, const Holder& h, int idl, QDate today) {
-    QString s = QStringLiteral("update Lgoty set ") + QStringLiteral(" CLIENT=") + QString::number(clientId);
+    QString s = QStringLiteral("update Lgoty set ") + QStringLiteral(" CLIENT=") +
+                QString::number(clientId);
     for (const Piece& p : pieces(h, today))
         s += p.update;
     return s + QStringLiteral(" where IDL=") + QString::number(idl);
@@ -133,12 +135,14 @@ Saved save(AppContext& app, int clientId, const Holder& h, std::optional<int> id
     if (idl) {
         saved.idl = *idl;
         db.execute(updateStatement(clientId, h, *idl, today));
-        app.journal().HistZap(QStringLiteral("Lgoty"), JournalText::holderChanged(*idl), clientId, 0);
+        app.journal().HistZap(QStringLiteral("Lgoty"), JournalText::holderChanged(*idl), clientId,
+                              0);
     } else {
         const ResultSet max = db.query(QStringLiteral("select MAX(IDL) from Lgoty"));
         saved.idl = int((max.rowCount ? max.at(0, 0).toInteger() : 0) + 1);
         db.execute(insertStatement(clientId, h, saved.idl, today));
-        app.journal().HistZap(QStringLiteral("Lgoty"), JournalText::holderAdded(saved.idl), clientId, 0);
+        app.journal().HistZap(QStringLiteral("Lgoty"), JournalText::holderAdded(saved.idl),
+                              clientId, 0);
     }
     tx.commit();
     emit app.changes.benefitsChanged(clientId);

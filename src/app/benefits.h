@@ -23,11 +23,11 @@ std::vector<Kind> kinds(AppContext& app);
 QString listSql(int clientId);
 
 struct Holder {
-    int kind = 0; // IDLG; 0: none chosen
+    int kind = 0;  // IDLG; 0: none chosen
     Money percent; // PROC of the kind when saved
     QString FIO_LG, KOL_LG, OBOSN, DOK_S, DOK_N, DOK_K;
     QDate DOK_D, DATA_NACH, DATA_OKON;
-    bool unlimited = true; // "Бессрочная льгота"
+    bool unlimited = true;  // "Бессрочная льгота"
     bool ignoreEnd = false; // "Не реагировать на конечную дату"
 };
 

@@ -58,8 +58,9 @@ Data load(AppContext& app, int clientId) {
     d.excluded = Clients::isExcluded(text("TIPZ").toText());
     for (const TVidUslugi& s : app.state.ShownServices) {
         QString tariff = QStringLiteral("0,0");
-        const ResultSet t = db.query(QStringLiteral("select TARIF from Tarif") + QString::number(s.IDUSL) +
-                                     QStringLiteral(" where (CLIENT=") + QString::number(clientId) + u')');
+        const ResultSet t =
+            db.query(QStringLiteral("select TARIF from Tarif") + QString::number(s.IDUSL) +
+                     QStringLiteral(" where (CLIENT=") + QString::number(clientId) + u')');
         for (int row = 0; row < t.rowCount; ++row)
             tariff = t.at(row, 0).toMoney().toText(); // the last row wins
         d.tariffs.push_back(tariff);
@@ -82,17 +83,21 @@ std::vector<Figures> figures(AppContext& app, int clientId, Money* totalDebt) {
         f.charged = sumOf(db, temp, "NACH");
         f.benefits = sumOf(db, temp, "LGOT");
         f.total = sumOf(db, temp, "ITOG");
-        f.corrections = sumOf(db, QStringLiteral("select KORR from Korrekt") + n +
-                                      QStringLiteral(" where ((CLIENT=") + client +
-                                      QStringLiteral(") and (PERIOD=") + period + QStringLiteral("))"),
+        f.corrections = sumOf(db,
+                              QStringLiteral("select KORR from Korrekt") + n +
+                                  QStringLiteral(" where ((CLIENT=") + client +
+                                  QStringLiteral(") and (PERIOD=") + period + QStringLiteral("))"),
                               "KORR");
         f.total += f.corrections;
-        f.opening = sumOf(db, QStringLiteral("select SUMMA from Dolg") + n +
-                                  QStringLiteral(" where  (CLIENT=") + client + u')',
+        f.opening = sumOf(db,
+                          QStringLiteral("select SUMMA from Dolg") + n +
+                              QStringLiteral(" where  (CLIENT=") + client + u')',
                           "SUMMA");
-        f.paid = sumOf(db, QStringLiteral("select * from Oplata") + n + QStringLiteral(" where ((CLIENT=") +
-                               client + QStringLiteral(") and (PERIOD=") + period + QStringLiteral("))"),
-                       "OPLATA");
+        f.paid =
+            sumOf(db,
+                  QStringLiteral("select * from Oplata") + n + QStringLiteral(" where ((CLIENT=") +
+                      client + QStringLiteral(") and (PERIOD=") + period + QStringLiteral("))"),
+                  "OPLATA");
         f.toPay = f.opening + f.total - f.paid;
         total += f.toPay;
         out.push_back(f);
@@ -103,8 +108,9 @@ std::vector<Figures> figures(AppContext& app, int clientId, Money* totalDebt) {
 }
 
 int benefitHolders(AppContext& app, int clientId) {
-    const ResultSet r = app.db().query(QStringLiteral("SELECT Count (*) from Lgoty WHERE Lgoty.CLIENT=") +
-                                       QString::number(clientId));
+    const ResultSet r =
+        app.db().query(QStringLiteral("SELECT Count (*) from Lgoty WHERE Lgoty.CLIENT=") +
+                       QString::number(clientId));
     return r.rowCount ? int(r.at(0, 0).toInteger()) : 0;
 }
 
@@ -112,7 +118,8 @@ QString saveProblem(const AppContext& app, const Data& d) {
     if (!Clients::addressComplete(d.GD, d.NP, d.ST))
         return QStringLiteral("Адресные данные заполнены не полностью!");
     for (size_t i = 0; i < app.state.ShownServices.size() && i < d.tariffs.size(); ++i)
-        if (QString p = Clients::tariffProblem(app.state.ShownServices[i], d.tariffs[i]); !p.isEmpty())
+        if (QString p = Clients::tariffProblem(app.state.ShownServices[i], d.tariffs[i]);
+            !p.isEmpty())
             return p;
     return {};
 }
@@ -128,10 +135,10 @@ QString updateStatement(const AppContext& app, int clientId, const Data& data) {
     QString s = QStringLiteral("update Client set ") + QStringLiteral(" LS= ") + q(d.LS) +
                 QStringLiteral(", FIO= ") + q(d.FIO) + QStringLiteral(", DOM= ") + q(d.DOM) +
                 QStringLiteral(", KORP= ") + q(d.KORP) + QStringLiteral(", KVART= ") + q(d.KVART) +
-                QStringLiteral(", PAS_S= ") + q(d.PAS_S) + QStringLiteral(", PAS_N= ") + q(d.PAS_N) +
-                QStringLiteral(", PAS_K= ") + q(d.PAS_K) + QStringLiteral(", KOL= ") + q(d.KOL) +
-                QStringLiteral(", OB_PL= ") + q(d.OB_PL) + QStringLiteral(", ZH_PL= ") + q(d.ZH_PL) +
-                QStringLiteral(", ZIP= ") + q(d.ZIP);
+                QStringLiteral(", PAS_S= ") + q(d.PAS_S) + QStringLiteral(", PAS_N= ") +
+                q(d.PAS_N) + QStringLiteral(", PAS_K= ") + q(d.PAS_K) + QStringLiteral(", KOL= ") +
+                q(d.KOL) + QStringLiteral(", OB_PL= ") + q(d.OB_PL) + QStringLiteral(", ZH_PL= ") +
+                q(d.ZH_PL) + QStringLiteral(", ZIP= ") + q(d.ZIP);
     if (d.DATA_ROZHD.isValid())
         s += QStringLiteral(", DATA_ROZHD = ") + q(Dates::shortDate(d.DATA_ROZHD));
     if (d.PAS_D.isValid() && d.PAS_D > QDate(1899, 12, 31))

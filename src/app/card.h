@@ -13,7 +13,7 @@ namespace Card {
 struct Data {
     QString LS, FIO, DOM, KORP, KVART, ZIP;
     QString PAS_S, PAS_N, PAS_K;
-    QDate PAS_D, DATA_ROZHD; // null: not set
+    QDate PAS_D, DATA_ROZHD;   // null: not set
     QString KOL, OB_PL, ZH_PL; // as typed
     int UCH = 0, RG = 0, GD = 0, RN = 0, NP = 0, ST = 0;
     bool excluded = false;

@@ -20,7 +20,7 @@ int addClient(AppContext& app) {
     const ResultSet max = db.query(QStringLiteral("select max(IDC) from Client"));
     const int id = int((max.rowCount ? max.at(0, 0).toInteger() : 0) + 1);
     db.execute(u"Insert into Client (IDC,LS) values (%1 , \"%2\")"_s.arg(QString::number(id),
-                                                                        defaultAccount(id)));
+                                                                         defaultAccount(id)));
     app.journal().HistZap(QStringLiteral("Client"), JournalText::newClientStarted(id), id, 0);
     tx.commit();
     return id;
@@ -68,8 +68,8 @@ bool deleteClient(AppContext& app, Prompter& prompter, int clientId) {
             u"select count(*) from Nachisl%1 where CLIENT=%2"_s.arg(QString::number(s.IDUSL), id));
         if (count.at(0, 0).toInteger() > 0) {
             prompter.warn(QStringLiteral("По данному абоненту (IDC=") + id +
-                            QStringLiteral(") производились начисления. Удалить его нельзя! "
-                                           "Обратитесь к администратору!"));
+                          QStringLiteral(") производились начисления. Удалить его нельзя! "
+                                         "Обратитесь к администратору!"));
             return false;
         }
     }
@@ -126,14 +126,16 @@ QString massProcess(AppContext& app, const std::vector<int>& clientIds, const Ma
         switch (change.kind) {
         case MassKind::Tariff:
             db.execute(u"delete * from Tarif%1 where CLIENT=%2"_s.arg(n, id));
-            db.execute(u"insert into Tarif%1 (CLIENT, TARIF) values (%2, %3)"_s.arg(n, id, tariffText));
+            db.execute(
+                u"insert into Tarif%1 (CLIENT, TARIF) values (%2, %3)"_s.arg(n, id, tariffText));
             break;
         case MassKind::Inclusion:
             db.execute(u"update Client set TIPZ=%1 where IDC=%2"_s.arg(
                 change.exclude ? u"\"isk\""_s : u"\"\""_s, id));
             break;
         case MassKind::Area:
-            db.execute(u"update Client set UCH=\"%1\" where IDC=%2"_s.arg(QString::number(*change.area), id));
+            db.execute(u"update Client set UCH=\"%1\" where IDC=%2"_s.arg(
+                QString::number(*change.area), id));
             break;
         case MassKind::Address:
             db.execute(u"update Client set RG = %1 , GD = %2 , RN = %3 , NP = %4 , ST = %5 , "
@@ -141,7 +143,8 @@ QString massProcess(AppContext& app, const std::vector<int>& clientIds, const Ma
                            QString::number(change.RG), QString::number(change.GD),
                            QString::number(change.RN), QString::number(change.NP),
                            QString::number(change.ST), SqlText::quoted(change.house),
-                           SqlText::quoted(change.building), QString::number(app.CurrentUserId), id));
+                           SqlText::quoted(change.building), QString::number(app.CurrentUserId),
+                           id));
             break;
         }
         if (progress) {

@@ -16,7 +16,9 @@ QString defaultAccount(int clientId);
 // Client.TIPZ of a subscriber excluded from charging, and the colour its rows (and its benefit
 // holders' rows) are drawn in where the office colours them.
 inline const QString ExcludedMark = QStringLiteral("isk");
-inline bool isExcluded(const QString& tipz) { return tipz == ExcludedMark; }
+inline bool isExcluded(const QString& tipz) {
+    return tipz == ExcludedMark;
+}
 struct Rgb {
     int red, green, blue;
 };
@@ -51,15 +53,16 @@ struct MassChange {
     MassKind kind = MassKind::Tariff;
     std::optional<int> service; // position in ShownServices (tariff)
     QString tariff;
-    bool exclude = false;       // inclusion: "Исключить"
-    std::optional<int> area;    // area id (an item of the area list)
+    bool exclude = false;                       // inclusion: "Исключить"
+    std::optional<int> area;                    // area id (an item of the area list)
     int RG = 0, GD = 0, RN = 0, NP = 0, ST = 0; // address
     QString house, building;
 };
 // Applies the change to every listed subscriber and writes its journal line, then rebuilds the
 // snapshot. A change that lacks its service or area, a tariff that is not a number, or an
-// address without a street (or without both city and settlement) is refused with a message saying what is missing: nothing is written. Throws DbError.
-// Returns the refusal, or an empty text when done.
+// address without a street (or without both city and settlement) is refused with a message saying
+// what is missing: nothing is written. Throws DbError. Returns the refusal, or an empty text when
+// done.
 QString massProcess(AppContext& app, const std::vector<int>& clientIds, const MassChange& change,
                     Progress* progress = nullptr);
 

@@ -14,7 +14,9 @@ namespace {
 
 using SqlText::quoted;
 
-QString u8(const char* s) { return QString::fromUtf8(s); }
+QString u8(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 class Random {
 public:
@@ -29,32 +31,32 @@ private:
 };
 
 const char* const MaleSurnames[] = {
-    "Иванов", "Смирнов", "Кузнецов", "Попов", "Васильев", "Петров", "Соколов", "Михайлов",
-    "Новиков", "Фёдоров", "Морозов", "Волков", "Алексеев", "Лебедев", "Семёнов", "Егоров",
-    "Павлов", "Козлов", "Степанов", "Николаев", "Орлов", "Андреев", "Макаров", "Никитин",
-    "Захаров", "Зайцев", "Соловьёв", "Борисов", "Яковлев", "Григорьев", "Романов", "Воробьёв",
-    "Сергеев", "Кузьмин", "Фролов", "Александров", "Дмитриев", "Королёв", "Гусев", "Киселёв"};
-const char* const MaleNames[] = {"Александр", "Сергей", "Владимир", "Николай", "Алексей",
-                                 "Андрей", "Виктор", "Михаил", "Иван", "Юрий", "Геннадий",
-                                 "Анатолий", "Валерий", "Пётр", "Григорий", "Василий"};
-const char* const FemaleNames[] = {"Елена", "Ольга", "Татьяна", "Наталья", "Ирина", "Светлана",
-                                   "Галина", "Людмила", "Валентина", "Нина", "Анна", "Мария",
-                                   "Любовь", "Надежда", "Зинаида", "Раиса"};
-const char* const Patronymics[] = {"Александров", "Сергеев", "Владимиров", "Николаев",
-                                   "Алексеев", "Андреев", "Викторов", "Михайлов", "Иванов",
-                                   "Петров", "Васильев", "Григорьев", "Фёдоров", "Павлов"};
+    "Иванов",  "Смирнов", "Кузнецов", "Попов",       "Васильев", "Петров",    "Соколов", "Михайлов",
+    "Новиков", "Фёдоров", "Морозов",  "Волков",      "Алексеев", "Лебедев",   "Семёнов", "Егоров",
+    "Павлов",  "Козлов",  "Степанов", "Николаев",    "Орлов",    "Андреев",   "Макаров", "Никитин",
+    "Захаров", "Зайцев",  "Соловьёв", "Борисов",     "Яковлев",  "Григорьев", "Романов", "Воробьёв",
+    "Сергеев", "Кузьмин", "Фролов",   "Александров", "Дмитриев", "Королёв",   "Гусев",   "Киселёв"};
+const char* const MaleNames[] = {
+    "Александр", "Сергей", "Владимир", "Николай",  "Алексей", "Андрей", "Виктор",   "Михаил",
+    "Иван",      "Юрий",   "Геннадий", "Анатолий", "Валерий", "Пётр",   "Григорий", "Василий"};
+const char* const FemaleNames[] = {"Елена",  "Ольга",   "Татьяна",   "Наталья", "Ирина", "Светлана",
+                                   "Галина", "Людмила", "Валентина", "Нина",    "Анна",  "Мария",
+                                   "Любовь", "Надежда", "Зинаида",   "Раиса"};
+const char* const Patronymics[] = {"Александров", "Сергеев",   "Владимиров", "Николаев", "Алексеев",
+                                   "Андреев",     "Викторов",  "Михайлов",   "Иванов",   "Петров",
+                                   "Васильев",    "Григорьев", "Фёдоров",    "Павлов"};
 const char* const StreetNames[] = {
-    "ул. Ленина", "ул. Советская", "ул. Садовая", "ул. Школьная", "ул. Набережная",
-    "ул. Молодёжная", "ул. Лесная", "ул. Полевая", "ул. Мира", "ул. Гагарина",
-    "ул. Октябрьская", "ул. Комсомольская", "пер. Почтовый", "пер. Речной", "ул. Заводская",
-    "ул. Пушкина", "ул. Лермонтова", "ул. Кирова", "ул. Луговая", "пр. Победы",
-    "ул. Вокзальная", "ул. Первомайская", "ул. Северная", "пер. Садовый"};
-const char* const VillageNames[] = {"д. Горки",       "с. Никольское", "пос. Заречный",
-                                    "д. Берёзовка",   "с. Покровское", "д. Ивановка",
-                                    "пос. Лесной",    "д. Озерки",     "с. Воскресенское",
-                                    "д. Новосёлки",   "д. Сосновка",   "пос. Первомайский"};
+    "ул. Ленина",      "ул. Советская",     "ул. Садовая",   "ул. Школьная", "ул. Набережная",
+    "ул. Молодёжная",  "ул. Лесная",        "ул. Полевая",   "ул. Мира",     "ул. Гагарина",
+    "ул. Октябрьская", "ул. Комсомольская", "пер. Почтовый", "пер. Речной",  "ул. Заводская",
+    "ул. Пушкина",     "ул. Лермонтова",    "ул. Кирова",    "ул. Луговая",  "пр. Победы",
+    "ул. Вокзальная",  "ул. Первомайская",  "ул. Северная",  "пер. Садовый"};
+const char* const VillageNames[] = {"д. Горки",     "с. Никольское", "пос. Заречный",
+                                    "д. Берёзовка", "с. Покровское", "д. Ивановка",
+                                    "пос. Лесной",  "д. Озерки",     "с. Воскресенское",
+                                    "д. Новосёлки", "д. Сосновка",   "пос. Первомайский"};
 const char* const Controllers[] = {"Петрова Н. А.", "Кузьмина Т. В.", "Орлов С. П.",
-                                   "Зайцева Л. М.", "Никитин Ю. Г.", "Белова О. И."};
+                                   "Зайцева Л. М.", "Никитин Ю. Г.",  "Белова О. И."};
 const char* const Issuers[] = {"ОВД г. Великие Луки", "УФМС по Псковской обл.",
                                "ОВД Великолукского р-на", "ОУФМС в г. Пскове"};
 
@@ -125,20 +127,25 @@ void DemoBuilder::addressBooks() {
     int cityId = 0;
     for (const CitySeed& c : cities) {
         ++cityId;
-        m_db.execute(QStringLiteral("insert into Gorod (ID, NAME, RG) values (%1, %2, %3)")
-                         .arg(QString::number(cityId), quoted(u8(c.name)), QString::number(c.region)));
-        m_db.execute(QStringLiteral("insert into Rajon (ID, NAME, RG, GD) values (%1, %2, %3, 0)")
-                         .arg(QString::number(cityId), quoted(u8(c.district)), QString::number(c.region)));
+        m_db.execute(
+            QStringLiteral("insert into Gorod (ID, NAME, RG) values (%1, %2, %3)")
+                .arg(QString::number(cityId), quoted(u8(c.name)), QString::number(c.region)));
+        m_db.execute(
+            QStringLiteral("insert into Rajon (ID, NAME, RG, GD) values (%1, %2, %3, 0)")
+                .arg(QString::number(cityId), quoted(u8(c.district)), QString::number(c.region)));
         Place city{c.region, cityId, cityId, 0, {}, u8(c.zip), true};
         addStreets(city, 10, cityId, 0);
         m_places.push_back(city);
         for (int v = 0; v < 3; ++v) {
             ++m_settlementId;
-            m_db.execute(QStringLiteral("insert into NasPunkt (ID, NAME, RN) values (%1, %2, %3)")
-                             .arg(QString::number(m_settlementId),
-                                  quoted(u8(VillageNames[(m_settlementId - 1) % std::size(VillageNames)])),
-                                  QString::number(cityId)));
-            Place village{c.region, 0, cityId, m_settlementId, {}, u8(c.zip).left(5) + QString::number(v + 1), false};
+            m_db.execute(
+                QStringLiteral("insert into NasPunkt (ID, NAME, RN) values (%1, %2, %3)")
+                    .arg(QString::number(m_settlementId),
+                         quoted(u8(VillageNames[(m_settlementId - 1) % std::size(VillageNames)])),
+                         QString::number(cityId)));
+            Place village{c.region,       0,  cityId,
+                          m_settlementId, {}, u8(c.zip).left(5) + QString::number(v + 1),
+                          false};
             addStreets(village, 3, 0, m_settlementId);
             m_places.push_back(village);
         }
@@ -165,9 +172,10 @@ void DemoBuilder::addStreets(Place& p, int count, int gd, int np) {
 void DemoBuilder::areas() {
     for (const char* controller : Controllers) {
         ++m_areas;
-        m_db.execute(QStringLiteral("insert into Uchastok (ID, NAME) values (%1, %2)")
-                         .arg(QString::number(m_areas),
-                              quoted(QStringLiteral("Участок № %1 (%2)").arg(m_areas).arg(u8(controller)))));
+        m_db.execute(
+            QStringLiteral("insert into Uchastok (ID, NAME) values (%1, %2)")
+                .arg(QString::number(m_areas),
+                     quoted(QStringLiteral("Участок № %1 (%2)").arg(m_areas).arg(u8(controller)))));
     }
 }
 
@@ -176,9 +184,10 @@ void DemoBuilder::users() {
     m_db.execute(QStringLiteral("delete * from Users"));
     int userId = 0;
     for (const DemoUser& u : DemoUsers)
-        m_db.execute(QStringLiteral("insert into Users (IDUSR, NAME, PASS, PRAV) values (%1, %2, %3, %4)")
-                         .arg(QString::number(++userId), quoted(u8(u.name)), quoted(u8(u.password)),
-                              QString::number(u.rights)));
+        m_db.execute(
+            QStringLiteral("insert into Users (IDUSR, NAME, PASS, PRAV) values (%1, %2, %3, %4)")
+                .arg(QString::number(++userId), quoted(u8(u.name)), quoted(u8(u.password)),
+                     QString::number(u.rights)));
 }
 
 // The benefit kinds as the seed made them.
@@ -198,9 +207,10 @@ void DemoBuilder::subscriber(int idc) {
     const QString ls = Clients::defaultAccount(idc);
     const int residents = r.between(1, 6);
     const Money total = Money::fromUnits(qint64(r.between(280, 1200)) * 1000); // 28,0..120,0
-    const Money living = Money::fromUnits((total * Money::fromUnits(6000 + r.below(1500))).units() / 1000 * 1000);
-    const QString dom = QString::number(r.between(1, p.flats ? 60 : 90)) +
-                        (r.chance(10) ? u8("а") : QString());
+    const Money living =
+        Money::fromUnits((total * Money::fromUnits(6000 + r.below(1500))).units() / 1000 * 1000);
+    const QString dom =
+        QString::number(r.between(1, p.flats ? 60 : 90)) + (r.chance(10) ? u8("а") : QString());
     const QString korp = p.flats && r.chance(15) ? QString::number(r.between(1, 3)) : QString();
     const QString kvart = p.flats ? QString::number(r.between(1, 180)) : QString();
     const bool excluded = r.chance(3);
@@ -212,19 +222,24 @@ void DemoBuilder::subscriber(int idc) {
     if (passport)
         passportValues =
             QStringLiteral("%1, %2, %3, %4")
-                .arg(quoted(QStringLiteral("%1 %2").arg(r.between(10, 99)).arg(r.between(0, 99), 2, 10, QChar(u'0'))),
-                     quoted(QString::number(r.between(100000, 999999))), quoted(u8(r.pick(Issuers))),
+                .arg(quoted(QStringLiteral("%1 %2")
+                                .arg(r.between(10, 99))
+                                .arg(r.between(0, 99), 2, 10, QChar(u'0'))),
+                     quoted(QString::number(r.between(100000, 999999))),
+                     quoted(u8(r.pick(Issuers))),
                      quoted(Dates::shortDate(born.addYears(20).addDays(r.below(3000)))));
     const QString n = QString::number(idc);
-    m_db.execute(QStringLiteral("insert into Client (IDC, LS, FIO, RG, GD, RN, NP, ST, DOM, KORP, KVART, ZIP, "
-                                "UCH, KOL, OB_PL, ZH_PL, TIPZ, PAS_S, PAS_N, PAS_K, PAS_D, DATA_ROZHD, USR) "
-                                "values (%1, %2, %3, %4, %5, %6, %7, %8, %9, ")
-                     .arg(n, quoted(ls), quoted(fio), QString::number(p.region), QString::number(p.city),
-                          QString::number(p.district), QString::number(p.settlement),
-                          QString::number(street), quoted(dom)) +
+    m_db.execute(QStringLiteral(
+                     "insert into Client (IDC, LS, FIO, RG, GD, RN, NP, ST, DOM, KORP, KVART, ZIP, "
+                     "UCH, KOL, OB_PL, ZH_PL, TIPZ, PAS_S, PAS_N, PAS_K, PAS_D, DATA_ROZHD, USR) "
+                     "values (%1, %2, %3, %4, %5, %6, %7, %8, %9, ")
+                     .arg(n, quoted(ls), quoted(fio), QString::number(p.region),
+                          QString::number(p.city), QString::number(p.district),
+                          QString::number(p.settlement), QString::number(street), quoted(dom)) +
                  QStringLiteral("%1, %2, %3, %4, %5, %6, %7, %8, %9, ")
                      .arg(quoted(korp), quoted(kvart), quoted(p.zip), QString::number(area),
-                          QString::number(residents), quoted(total.toText()), quoted(living.toText()),
+                          QString::number(residents), quoted(total.toText()),
+                          quoted(living.toText()),
                           quoted(excluded ? Clients::ExcludedMark : QString()), passportValues) +
                  QStringLiteral("%1, 1)").arg(quoted(Dates::shortDate(born))));
     tariffs(idc, p);
@@ -253,8 +268,9 @@ void DemoBuilder::tariffs(int idc, const Place& p) {
             continue;
         if (m_r.chance(2))
             continue;
-        m_db.execute(QStringLiteral("insert into Tarif%1 (CLIENT, TARIF) values (%2, %3)")
-                         .arg(QString::number(s.IDUSL), QString::number(idc), quoted(tariffFor(s))));
+        m_db.execute(
+            QStringLiteral("insert into Tarif%1 (CLIENT, TARIF) values (%2, %3)")
+                .arg(QString::number(s.IDUSL), QString::number(idc), quoted(tariffFor(s))));
     }
 }
 
@@ -266,12 +282,14 @@ void DemoBuilder::holder(int idc, const QString& fio, int residents) {
     const QDate end = unlimited ? QDate(2999, 12, 31) : start.addYears(r.between(1, 6));
     const int persons = k.type == 2 ? residents : 1;
     const QString document = QString::number(r.between(100000, 999999));
-    m_db.execute(QStringLiteral("insert into Lgoty (IDL, CLIENT, LGOTA, PRCNT, FIO_LG, KOL_LG, OBOSN, DOK_S, "
-                                "DOK_N, DOK_K, DOK_D, DATA_NACH, DATA_OKON, BESSROCH, BEZ_OKON, TIPZ) values "
-                                "(%1, %2, %3, %4, %5, %6, %7, %8, %9, ")
-                     .arg(QString::number(++m_holderId), QString::number(idc), QString::number(k.id),
-                          quoted(k.percent), quoted(fio), QString::number(persons),
-                          quoted(u8("Удостоверение")), quoted(u8("АБ")), quoted(document)) +
+    m_db.execute(QStringLiteral(
+                     "insert into Lgoty (IDL, CLIENT, LGOTA, PRCNT, FIO_LG, KOL_LG, OBOSN, DOK_S, "
+                     "DOK_N, DOK_K, DOK_D, DATA_NACH, DATA_OKON, BESSROCH, BEZ_OKON, TIPZ) values "
+                     "(%1, %2, %3, %4, %5, %6, %7, %8, %9, ")
+                     .arg(QString::number(++m_holderId), QString::number(idc),
+                          QString::number(k.id), quoted(k.percent), quoted(fio),
+                          QString::number(persons), quoted(u8("Удостоверение")), quoted(u8("АБ")),
+                          quoted(document)) +
                  QStringLiteral("%1, %2, %3, %4, %5, \"0\", \"\")")
                      .arg(quoted(u8("Соцзащита")), quoted(Dates::shortDate(start.addDays(-10))),
                           quoted(Dates::shortDate(start)), quoted(Dates::shortDate(end)),

@@ -2,10 +2,11 @@
 
 namespace Login {
 
-namespace {
-} // namespace
+namespace {} // namespace
 
-ResultSet users(Connection& db) { return db.query(QStringLiteral("select * from Users")); }
+ResultSet users(Connection& db) {
+    return db.query(QStringLiteral("select * from Users"));
+}
 
 User findUser(const ResultSet& users, const QString& typedPassword) {
     if (users.rowCount == 0)
@@ -35,7 +36,7 @@ std::vector<Command> disabledCommands(int level) {
     using C = Command;
     switch (level) {
     case 0:
-        return {C::MonthTransition, C::AddClient,       C::DeleteClient, C::ReferenceBooks,
+        return {C::MonthTransition, C::AddClient,      C::DeleteClient, C::ReferenceBooks,
                 C::BenefitPercents, C::MassProcessing, C::Settings};
     case 1:
         return {C::MonthTransition, C::DeleteClient, C::ReferenceBooks, C::BenefitPercents,

@@ -30,13 +30,13 @@ int rightsLevel(const ResultSet& users, int userId);
 
 // The commands a rights level can disable.
 enum class Command {
-    MonthTransition,  // "Переход на новый месяц"
-    AddClient,        // "Добавить", menu and tool button
-    DeleteClient,     // "Удалить", menu and tool button
-    ReferenceBooks,   // the whole "Справочники" submenu
-    BenefitPercents,  // "Изменить проценты льгот"
-    MassProcessing,   // "Общая обработка"
-    Settings          // "Настройки"
+    MonthTransition, // "Переход на новый месяц"
+    AddClient,       // "Добавить", menu and tool button
+    DeleteClient,    // "Удалить", menu and tool button
+    ReferenceBooks,  // the whole "Справочники" submenu
+    BenefitPercents, // "Изменить проценты льгот"
+    MassProcessing,  // "Общая обработка"
+    Settings         // "Настройки"
 };
 
 // The commands that Interfac disables for a level: 0 "Оператор", 1 "Старший оператор",

@@ -31,10 +31,9 @@ void loadProgramState(AppContext& app) {
         for (u.first(); !u.eof(); u.next()) {
             if (!u.truth(QStringLiteral("OTOBR")))
                 continue;
-            s.ShownServices.push_back({int(u.integer(QStringLiteral("IDUSL"))),
-                                       u.text(QStringLiteral("NAME")),
-                                       u.text(QStringLiteral("KRATKO")),
-                                       u.text(QStringLiteral("OSNOVA"))});
+            s.ShownServices.push_back(
+                {int(u.integer(QStringLiteral("IDUSL"))), u.text(QStringLiteral("NAME")),
+                 u.text(QStringLiteral("KRATKO")), u.text(QStringLiteral("OSNOVA"))});
         }
     } catch (const DbError&) {
     }
@@ -128,8 +127,8 @@ void Sozdanie(AppContext& app, Prompter& prompter, Progress* progress) {
             // the table name is the probe's last word
             const QString name = probe.section(u' ', -1);
             try {
-                app.db().execute(QStringLiteral("CREATE TABLE ") + name + QString::fromUtf8(t.create) +
-                                 QString::fromUtf8(t.createTail));
+                app.db().execute(QStringLiteral("CREATE TABLE ") + name +
+                                 QString::fromUtf8(t.create) + QString::fromUtf8(t.createTail));
             } catch (const DbError& e) {
                 prompter.error(e.message());
                 return;

@@ -8,14 +8,14 @@
 // The start of the program without its windows: Config.ini, the connection, the current period,
 // the services, the database name and prefixes, and the per-service tables.
 struct StartupEnvironment {
-    QString configPath;      // Config.ini in the current directory
-    QString executableDir;   // the folder of the program's executable (default database place)
+    QString configPath;    // Config.ini in the current directory
+    QString executableDir; // the folder of the program's executable (default database place)
 };
 
 enum class StartupOutcome {
-    Ready,          // connected, state loaded, tables ensured
-    NoDatabase,     // the file named by Config.ini does not exist; nothing is connected
-    Failed          // an error was shown; the remaining steps were not run
+    Ready,      // connected, state loaded, tables ensured
+    NoDatabase, // the file named by Config.ini does not exist; nothing is connected
+    Failed      // an error was shown; the remaining steps were not run
 };
 
 StartupOutcome runStartup(AppContext& app, const StartupEnvironment& env, Prompter& prompter,

@@ -108,8 +108,10 @@ int createDatabase(const QString& path, const Period& period, const QString& adm
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath()))
         return failure(QStringLiteral("Не удалось создать папку %1.").arg(info.absolutePath()));
-    const QString building = info.absoluteDir().filePath(
-        QStringLiteral(".%1.%2.creating").arg(info.fileName()).arg(QCoreApplication::applicationPid()));
+    const QString building =
+        info.absoluteDir().filePath(QStringLiteral(".%1.%2.creating")
+                                        .arg(info.fileName())
+                                        .arg(QCoreApplication::applicationPid()));
     auto discard = [&] {
         QFile::remove(building);
         QFile::remove(building + QStringLiteral("-journal"));
@@ -160,8 +162,8 @@ std::optional<Period> periodOption(const Args& a, QString* problem) {
 
 int cmdInit(const QStringList& rest) {
     QString problem;
-    const auto a = parseArgs(rest, {QStringLiteral("--period"), QStringLiteral("--admin-password")},
-                             &problem);
+    const auto a =
+        parseArgs(rest, {QStringLiteral("--period"), QStringLiteral("--admin-password")}, &problem);
     if (!a)
         return usage(problem);
     if (a->positional.size() != 1)
@@ -174,7 +176,8 @@ int cmdInit(const QStringList& rest) {
         password = QString::number(QRandomGenerator::system()->bounded(100000, 1000000));
     const int rc = createDatabase(a->positional[0], *period, password, std::nullopt);
     if (rc == 0) {
-        out() << QStringLiteral("Создана база %1, период %2.\n").arg(a->positional[0], period->toText());
+        out() << QStringLiteral("Создана база %1, период %2.\n")
+                     .arg(a->positional[0], period->toText());
         out() << QStringLiteral("Администратор: пароль %1\n").arg(password);
     }
     return rc;
@@ -183,7 +186,8 @@ int cmdInit(const QStringList& rest) {
 int cmdDemo(const QStringList& rest) {
     QString problem;
     const auto a = parseArgs(
-        rest, {QStringLiteral("--subscribers"), QStringLiteral("--seed"), QStringLiteral("--period")},
+        rest,
+        {QStringLiteral("--subscribers"), QStringLiteral("--seed"), QStringLiteral("--period")},
         &problem);
     if (!a)
         return usage(problem);
@@ -202,10 +206,11 @@ int cmdDemo(const QStringList& rest) {
     if (a->options.contains(QStringLiteral("--seed"))) {
         options.seed = a->options.value(QStringLiteral("--seed")).toUInt(&ok);
         if (!ok)
-            return usage(QStringLiteral("Зерно (--seed) должно быть целым неотрицательным числом."));
+            return usage(
+                QStringLiteral("Зерно (--seed) должно быть целым неотрицательным числом."));
     }
-    const int rc = createDatabase(a->positional[0], *period, QString::fromUtf8(DemoUsers[0].password),
-                                  options);
+    const int rc = createDatabase(a->positional[0], *period,
+                                  QString::fromUtf8(DemoUsers[0].password), options);
     if (rc == 0) {
         out() << QStringLiteral("Создана демонстрационная база %1: абонентов %2, период %3.\n")
                      .arg(a->positional[0])
@@ -227,7 +232,8 @@ std::optional<QString> databasePath(const QString& dbOption, QString* problem) {
         try {
             const auto config = ConfigIni::read(ConfigIni::fileName());
             if (!config) {
-                *problem = QStringLiteral("В текущей папке нет Config.ini; укажите базу параметром --db.");
+                *problem =
+                    QStringLiteral("В текущей папке нет Config.ini; укажите базу параметром --db.");
                 return std::nullopt;
             }
             path = config->databasePath;
@@ -280,17 +286,19 @@ int cmdSql(const QString& dbOption, const QStringList& rest) {
 
 // The main list for the selection window's criteria: the rows and columns the window shows.
 int cmdList(const QString& dbOption, const QStringList& rest) {
-    const QStringList texts = {QStringLiteral("--ls"), QStringLiteral("--fio"),
+    const QStringList texts = {QStringLiteral("--ls"),    QStringLiteral("--fio"),
                                QStringLiteral("--house"), QStringLiteral("--house-to"),
-                               QStringLiteral("--korp"), QStringLiteral("--kvart")};
-    const QStringList lists = {QStringLiteral("--rg"), QStringLiteral("--gd"), QStringLiteral("--rn"),
-                               QStringLiteral("--np"), QStringLiteral("--st"), QStringLiteral("--uch")};
+                               QStringLiteral("--korp"),  QStringLiteral("--kvart")};
+    const QStringList lists = {QStringLiteral("--rg"), QStringLiteral("--gd"),
+                               QStringLiteral("--rn"), QStringLiteral("--np"),
+                               QStringLiteral("--st"), QStringLiteral("--uch")};
     QString problem;
     const auto a = parseArgs(rest, texts + lists, &problem);
     if (!a)
         return usage(problem);
     if (!a->positional.isEmpty())
-        return usage(QStringLiteral("Команда list принимает только условия отбора (--ls, --fio, …)."));
+        return usage(
+            QStringLiteral("Команда list принимает только условия отбора (--ls, --fio, …)."));
     SelectionCriteria c;
     c.account = a->options.value(QStringLiteral("--ls"));
     c.name = a->options.value(QStringLiteral("--fio"));
@@ -299,14 +307,16 @@ int cmdList(const QString& dbOption, const QStringList& rest) {
         c.house += u'-' + a->options.value(QStringLiteral("--house-to"));
     c.building = a->options.value(QStringLiteral("--korp"));
     c.apartment = a->options.value(QStringLiteral("--kvart"));
-    std::optional<int>* ids[] = {&c.region, &c.city, &c.district, &c.settlement, &c.street, &c.area};
+    std::optional<int>* ids[] = {&c.region,     &c.city,   &c.district,
+                                 &c.settlement, &c.street, &c.area};
     for (int i = 0; i < lists.size(); ++i) {
         if (!a->options.contains(lists[i]))
             continue;
         bool ok = false;
         const int id = a->options.value(lists[i]).toInt(&ok);
         if (!ok || id <= 0)
-            return usage(QStringLiteral("Для %1 нужен код из справочника (целое число больше 0).").arg(lists[i]));
+            return usage(QStringLiteral("Для %1 нужен код из справочника (целое число больше 0).")
+                             .arg(lists[i]));
         *ids[i] = id;
     }
     const auto path = databasePath(dbOption, &problem);

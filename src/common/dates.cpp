@@ -4,13 +4,17 @@
 
 namespace Dates {
 
-QString shortDate(QDate date) { return date.toString(QStringLiteral("dd.MM.yyyy")); }
+QString shortDate(QDate date) {
+    return date.toString(QStringLiteral("dd.MM.yyyy"));
+}
 
 QString shortDateTime(const QDateTime& dt) {
     return dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
 }
 
-QString jetLiteral(QDate date) { return u'#' + date.toString(QStringLiteral("MM/dd/yyyy")) + u'#'; }
+QString jetLiteral(QDate date) {
+    return u'#' + date.toString(QStringLiteral("MM/dd/yyyy")) + u'#';
+}
 
 std::optional<QDateTime> parseRussian(const QString& text) {
     static const QRegularExpression re(QStringLiteral(

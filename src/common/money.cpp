@@ -76,7 +76,8 @@ QString Money::toText() const {
     char16_t buf[32];
     int pos = 32;
     const bool negative = m_units < 0;
-    std::uint64_t abs = negative ? std::uint64_t(0) - std::uint64_t(m_units) : std::uint64_t(m_units);
+    std::uint64_t abs =
+        negative ? std::uint64_t(0) - std::uint64_t(m_units) : std::uint64_t(m_units);
     std::uint64_t fraction = abs % Scale;
     std::uint64_t whole = abs / Scale;
     if (fraction != 0) {

@@ -57,4 +57,6 @@ private:
 };
 
 // RoundHalfAway2: two decimals, a third decimal of 5 or more moves one hundredth away from zero.
-inline Money RoundHalfAway2(Money m) { return m.roundHalfAway2(); }
+inline Money RoundHalfAway2(Money m) {
+    return m.roundHalfAway2();
+}

@@ -17,7 +17,9 @@ struct ResultSet {
     std::vector<Value> cells;         // row after row
     int rowCount = 0;
 
-    const Value& at(int row, int column) const { return cells[size_t(row) * columns.size() + column]; }
+    const Value& at(int row, int column) const {
+        return cells[size_t(row) * columns.size() + column];
+    }
     // The position of a column by its name, without regard to case; -1 when missing.
     int columnIndex(QStringView name) const {
         for (int i = 0; i < columns.size(); ++i)

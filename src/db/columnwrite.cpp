@@ -53,8 +53,7 @@ std::optional<Value> valueForColumn(const Value& v, JetColumnType type, const QS
         }
         const auto d = numberOf(v);
         if (!d) {
-            *error = mismatch(v, type, column,
-                              QStringLiteral("ожидается целое число, например 3"));
+            *error = mismatch(v, type, column, QStringLiteral("ожидается целое число, например 3"));
             return std::nullopt;
         }
         const double r = std::nearbyint(*d);
@@ -67,8 +66,9 @@ std::optional<Value> valueForColumn(const Value& v, JetColumnType type, const QS
     case JetType::Float: {
         const auto d = numberOf(v);
         if (!d) {
-            *error = mismatch(v, type, column,
-                              QStringLiteral("ожидается число с десятичной запятой, например 136,5"));
+            *error =
+                mismatch(v, type, column,
+                         QStringLiteral("ожидается число с десятичной запятой, например 136,5"));
             return std::nullopt;
         }
         return Value::real(*d);

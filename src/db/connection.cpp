@@ -146,13 +146,14 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString& path, OpenMode
             programs = !connection->m_backend->tableNames().isEmpty();
     } catch (const BackendError& e) {
         const QString reason = russianReason(e.reason);
-        throw DbError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, reason),
-                      {}, reason);
+        throw DbError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, reason), {},
+                      reason);
     }
     if (!programs) {
-        const QString reason = QStringLiteral("это не база данных программы (в файле нет ни одной таблицы)");
-        throw DbError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, reason),
-                      {}, reason);
+        const QString reason =
+            QStringLiteral("это не база данных программы (в файле нет ни одной таблицы)");
+        throw DbError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, reason), {},
+                      reason);
     }
     return connection;
 }
@@ -383,11 +384,10 @@ Connection::Result Connection::runSelectInto(const QString& statement, const Tra
             m_backend->execute(QStringLiteral("CREATE TABLE ") + d.quoteName(tr.intoTable) +
                                QStringLiteral(" (") + defs.join(QStringLiteral(", ")) + u')');
             schemaChanged();
-            auto insert = m_backend->prepare(QStringLiteral("INSERT INTO ") +
-                                             d.quoteName(tr.intoTable) + QStringLiteral(" (") +
-                                             names.join(QStringLiteral(", ")) +
-                                             QStringLiteral(") VALUES (") +
-                                             placeholders.join(QStringLiteral(", ")) + u')');
+            auto insert = m_backend->prepare(
+                QStringLiteral("INSERT INTO ") + d.quoteName(tr.intoTable) + QStringLiteral(" (") +
+                names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                placeholders.join(QStringLiteral(", ")) + u')');
             for (int r = 0; r < rows.rowCount; ++r) {
                 for (int c = 0; c < rows.columns.size(); ++c)
                     insert->bind(c + 1, rows.at(r, c));

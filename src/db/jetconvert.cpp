@@ -29,7 +29,9 @@ namespace JetConvert {
 
 namespace {
 
-bool isAsciiDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
+bool isAsciiDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
 
 QStringView trimmed(QStringView t) {
     // most texts have nothing to trim

@@ -5,13 +5,15 @@
 #include <QDate>
 
 #include <algorithm>
-#include <cstring>
 #include <array>
+#include <cstring>
 #include <utility>
 
 namespace {
 
-inline bool isDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
+inline bool isDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
 // ASCII keyword comparison without regard to case (the keywords are lower-case ASCII)
 template <size_t N> bool same(QStringView word, const char16_t (&keyword)[N]) {
     if (word.size() != qsizetype(N - 1))
@@ -29,7 +31,9 @@ bool isClauseWord(QStringView w) {
            same(w, u"having") || same(w, u"union") || same(w, u"into");
 }
 
-bool isSchemaVerb(QStringView w) { return same(w, u"create") || same(w, u"drop") || same(w, u"alter"); }
+bool isSchemaVerb(QStringView w) {
+    return same(w, u"create") || same(w, u"drop") || same(w, u"alter");
+}
 
 // #m/d/yyyy[ h:m:s]# body → stored form
 std::optional<QString> dateLiteral(QStringView body) {
@@ -83,7 +87,19 @@ namespace {
 
 // What a character starts, for the characters below 0x80; everything above is a word character
 // unless it is a space.
-enum CharClass : unsigned char { Plain, Space, Quote, Hash, Digit, Dot, Word, Bracket, Open, Close, Bad };
+enum CharClass : unsigned char {
+    Plain,
+    Space,
+    Quote,
+    Hash,
+    Digit,
+    Dot,
+    Word,
+    Bracket,
+    Open,
+    Close,
+    Bad
+};
 
 constexpr std::array<unsigned char, 128> charClasses() {
     std::array<unsigned char, 128> t{};

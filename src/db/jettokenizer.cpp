@@ -9,9 +9,15 @@
 
 namespace {
 
-bool isDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
-bool isWordStart(QChar c) { return c.isLetter() || c == u'_' || c.unicode() >= 0x80; }
-bool isWordChar(QChar c) { return isWordStart(c) || isDigit(c) || c == u'$'; }
+bool isDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+bool isWordStart(QChar c) {
+    return c.isLetter() || c == u'_' || c.unicode() >= 0x80;
+}
+bool isWordChar(QChar c) {
+    return isWordStart(c) || isDigit(c) || c == u'$';
+}
 
 [[noreturn]] void fail(const QString& statement, const QString& reason) {
     throw DbError(QStringLiteral("Ошибка в тексте запроса: %1. Запрос: %2")
@@ -84,8 +90,8 @@ std::vector<JetToken> tokenizeJet(const QString& s) {
             const qsizetype end = s.indexOf(close, i + 1);
             if (end < 0)
                 fail(s, QStringLiteral("не закрыта скобка имени в позиции %1").arg(start + 1));
-            out.push_back({c == u'[' ? K::BracketName : K::QuotedName, s.mid(i + 1, end - i - 1),
-                           start});
+            out.push_back(
+                {c == u'[' ? K::BracketName : K::QuotedName, s.mid(i + 1, end - i - 1), start});
             i = end + 1;
             continue;
         }

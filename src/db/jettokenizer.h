@@ -8,14 +8,14 @@
 // quotes, a date literal in the stored form), so the translator can bind them as parameters.
 struct JetToken {
     enum class Kind {
-        Word,         // a bare name or keyword
-        BracketName,  // [Name]
-        QuotedName,   // `Name`
-        String,       // "text" or 'text'
-        Integer,      // 42
-        Decimal,      // 1.5
-        Date,         // #03/15/2024#
-        Symbol        // ( ) , . ; * + - / \ & = <> <= >= < > ^ !
+        Word,        // a bare name or keyword
+        BracketName, // [Name]
+        QuotedName,  // `Name`
+        String,      // "text" or 'text'
+        Integer,     // 42
+        Decimal,     // 1.5
+        Date,        // #03/15/2024#
+        Symbol       // ( ) , . ; * + - / \ & = <> <= >= < > ^ !
     };
     Kind kind;
     QString text; // words and names as written; string value; number text; stored date; symbol

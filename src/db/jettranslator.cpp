@@ -12,19 +12,19 @@ using K = JetToken::Kind;
 
 const QSet<QString>& chainBoundaryWords() {
     static const QSet<QString> words = {
-        QStringLiteral("and"),    QStringLiteral("or"),     QStringLiteral("not"),
-        QStringLiteral("xor"),    QStringLiteral("between"), QStringLiteral("like"),
-        QStringLiteral("in"),     QStringLiteral("is"),     QStringLiteral("select"),
-        QStringLiteral("from"),   QStringLiteral("where"),  QStringLiteral("as"),
-        QStringLiteral("on"),     QStringLiteral("into"),   QStringLiteral("values"),
-        QStringLiteral("set"),    QStringLiteral("group"),  QStringLiteral("order"),
-        QStringLiteral("by"),     QStringLiteral("having"), QStringLiteral("union"),
-        QStringLiteral("all"),    QStringLiteral("distinct"), QStringLiteral("distinctrow"),
-        QStringLiteral("top"),    QStringLiteral("join"),   QStringLiteral("inner"),
-        QStringLiteral("left"),   QStringLiteral("right"),  QStringLiteral("outer"),
-        QStringLiteral("then"),   QStringLiteral("else"),   QStringLiteral("when"),
-        QStringLiteral("case"),   QStringLiteral("end"),    QStringLiteral("asc"),
-        QStringLiteral("desc"),   QStringLiteral("escape")};
+        QStringLiteral("and"),  QStringLiteral("or"),       QStringLiteral("not"),
+        QStringLiteral("xor"),  QStringLiteral("between"),  QStringLiteral("like"),
+        QStringLiteral("in"),   QStringLiteral("is"),       QStringLiteral("select"),
+        QStringLiteral("from"), QStringLiteral("where"),    QStringLiteral("as"),
+        QStringLiteral("on"),   QStringLiteral("into"),     QStringLiteral("values"),
+        QStringLiteral("set"),  QStringLiteral("group"),    QStringLiteral("order"),
+        QStringLiteral("by"),   QStringLiteral("having"),   QStringLiteral("union"),
+        QStringLiteral("all"),  QStringLiteral("distinct"), QStringLiteral("distinctrow"),
+        QStringLiteral("top"),  QStringLiteral("join"),     QStringLiteral("inner"),
+        QStringLiteral("left"), QStringLiteral("right"),    QStringLiteral("outer"),
+        QStringLiteral("then"), QStringLiteral("else"),     QStringLiteral("when"),
+        QStringLiteral("case"), QStringLiteral("end"),      QStringLiteral("asc"),
+        QStringLiteral("desc"), QStringLiteral("escape")};
     return words;
 }
 
@@ -96,8 +96,8 @@ public:
 
     void findDateComparisons() {
         auto isComparison = [](const JetToken& t) {
-            return t.isSymbol(u"=") || t.isSymbol(u"<>") || t.isSymbol(u"<") ||
-                   t.isSymbol(u">") || t.isSymbol(u"<=") || t.isSymbol(u">=");
+            return t.isSymbol(u"=") || t.isSymbol(u"<>") || t.isSymbol(u"<") || t.isSymbol(u">") ||
+                   t.isSymbol(u"<=") || t.isSymbol(u">=");
         };
         std::vector<std::pair<int, int>> candidates; // literal, the column's last token
         const int n = size();
@@ -111,7 +111,8 @@ public:
                 candidates.emplace_back(i, i - 4);
             else if (i + 2 < n && isComparison(toks[i + 1])) {
                 int last = i + 2;
-                while (last + 2 < n && (toks[last + 1].isSymbol(u".") || toks[last + 1].isSymbol(u"!")) &&
+                while (last + 2 < n &&
+                       (toks[last + 1].isSymbol(u".") || toks[last + 1].isSymbol(u"!")) &&
                        toks[last + 2].isName())
                     last += 2;
                 candidates.emplace_back(i, last);
@@ -292,9 +293,10 @@ public:
         const JetToken& before = toks[open - 1];
         if (!before.isWord(u"from") && !before.isWord(u"join") && !before.isSymbol(u","))
             return {};
-        if (close + 1 < n && (toks[close + 1].isWord(u"as") || toks[close + 1].kind == K::BracketName ||
-                              (toks[close + 1].kind == K::Word && !isClauseWord(toks[close + 1]) &&
-                               !chainBoundaryWords().contains(toks[close + 1].text.toLower()))))
+        if (close + 1 < n &&
+            (toks[close + 1].isWord(u"as") || toks[close + 1].kind == K::BracketName ||
+             (toks[close + 1].kind == K::Word && !isClauseWord(toks[close + 1]) &&
+              !chainBoundaryWords().contains(toks[close + 1].text.toLower()))))
             return {}; // it has an alias
         QSet<QString> qualifiers, names;
         int depth = 0;
@@ -337,7 +339,8 @@ public:
 
     // An expression range: TOP becomes LIMIT, & chains become the dialect's concatenation.
     QString range(int b, int e) {
-        if (const auto unions = topLevel(b, e, [](const JetToken& t) { return t.isWord(u"union"); });
+        if (const auto unions =
+                topLevel(b, e, [](const JetToken& t) { return t.isWord(u"union"); });
             !unions.empty())
             return unionOf(b, e, unions, false);
         QString limit;
@@ -352,8 +355,7 @@ public:
             if (j < e && (toks[j].isWord(u"distinct") || toks[j].isWord(u"all") ||
                           toks[j].isWord(u"distinctrow")))
                 ++j;
-            if (j + 1 < e && toks[j].isWord(u"top") &&
-                (toks[j + 1].kind == K::Integer)) {
+            if (j + 1 < e && toks[j].isWord(u"top") && (toks[j + 1].kind == K::Integer)) {
                 skip[j] = skip[j + 1] = true;
                 limit = QStringLiteral(" LIMIT ") + literal(j + 1);
                 if (j + 2 < e && toks[j + 2].isWord(u"percent"))
@@ -365,9 +367,8 @@ public:
         auto flush = [&](int segEnd) {
             if (segStart >= segEnd)
                 return;
-            const auto amps = topLevel(segStart, segEnd, [](const JetToken& t) {
-                return t.isSymbol(u"&");
-            });
+            const auto amps =
+                topLevel(segStart, segEnd, [](const JetToken& t) { return t.isSymbol(u"&"); });
             if (amps.empty()) {
                 join(out, operand(segStart, segEnd));
             } else {
@@ -447,8 +448,8 @@ public:
     // else goes out token by token.
     QString operand(int b, int e) {
         const bool jetOnly = !topLevel(b, e, [](const JetToken& t) {
-                                 return t.isSymbol(u"\\") || t.isSymbol(u"^") || t.isWord(u"mod");
-                             }).empty();
+                                  return t.isSymbol(u"\\") || t.isSymbol(u"^") || t.isWord(u"mod");
+                              }).empty();
         if (!jetOnly)
             return plain(b, e);
         int p = b;
@@ -491,8 +492,9 @@ public:
         while (p < e && (toks[p].isSymbol(u"*") || toks[p].isSymbol(u"/"))) {
             const bool divide = toks[p++].text == u"/";
             const QString right = signedPower(p, e);
-            left = u'(' + left + u' ' + (divide ? dialect.divisionOperator() : QStringLiteral("*")) +
-                   u' ' + right + u')';
+            left = u'(' + left + u' ' +
+                   (divide ? dialect.divisionOperator() : QStringLiteral("*")) + u' ' + right +
+                   u')';
         }
         return left;
     }
@@ -541,7 +543,8 @@ public:
                 p += 2;
             return plain(from, p);
         }
-        fail(QStringLiteral("в выражении неожиданный знак «%1»").arg(SqlText::excerpt(toks[p].text, 40)));
+        fail(QStringLiteral("в выражении неожиданный знак «%1»")
+                 .arg(SqlText::excerpt(toks[p].text, 40)));
     }
 
     // --- helpers for the statement forms ---
@@ -669,17 +672,17 @@ public:
             const QString f = toks[b].text.toLower();
             static const QSet<QString> floats = {QStringLiteral("cdbl"), QStringLiteral("csng"),
                                                  QStringLiteral("ccur"), QStringLiteral("val"),
-                                                 QStringLiteral("avg"), QStringLiteral("round")};
-            static const QSet<QString> longs = {
-                QStringLiteral("clng"),  QStringLiteral("cint"),  QStringLiteral("count"),
-                QStringLiteral("len"),   QStringLiteral("instr"), QStringLiteral("year"),
-                QStringLiteral("month"), QStringLiteral("day"),   QStringLiteral("int"),
-                QStringLiteral("fix")};
-            static const QSet<QString> texts = {
-                QStringLiteral("cstr"), QStringLiteral("format"), QStringLiteral("left"),
-                QStringLiteral("right"), QStringLiteral("mid"),   QStringLiteral("trim"),
-                QStringLiteral("ltrim"), QStringLiteral("rtrim"), QStringLiteral("ucase"),
-                QStringLiteral("lcase")};
+                                                 QStringLiteral("avg"),  QStringLiteral("round")};
+            static const QSet<QString> longs = {QStringLiteral("clng"),  QStringLiteral("cint"),
+                                                QStringLiteral("count"), QStringLiteral("len"),
+                                                QStringLiteral("instr"), QStringLiteral("year"),
+                                                QStringLiteral("month"), QStringLiteral("day"),
+                                                QStringLiteral("int"),   QStringLiteral("fix")};
+            static const QSet<QString> texts = {QStringLiteral("cstr"),  QStringLiteral("format"),
+                                                QStringLiteral("left"),  QStringLiteral("right"),
+                                                QStringLiteral("mid"),   QStringLiteral("trim"),
+                                                QStringLiteral("ltrim"), QStringLiteral("rtrim"),
+                                                QStringLiteral("ucase"), QStringLiteral("lcase")};
             static const QSet<QString> dates = {QStringLiteral("cdate"), QStringLiteral("now"),
                                                 QStringLiteral("date")};
             if (floats.contains(f))
@@ -767,8 +770,7 @@ void translateSelect(Emitter& em, Translation& tr, int end) {
         for (auto [b, e] : em.splitCommas(first, listEnd))
             tr.inferredTypes.push_back(em.inferType(b, e));
     }
-    const auto unions =
-        em.topLevel(0, end, [](const JetToken& t) { return t.isWord(u"union"); });
+    const auto unions = em.topLevel(0, end, [](const JetToken& t) { return t.isWord(u"union"); });
     if (tr.kind == Translation::Kind::SelectInto)
         tr.sql = em.topSelect(0, end, listEnd, intoEnd);
     else if (!unions.empty())
@@ -801,23 +803,20 @@ void translateInsert(Emitter& em, Translation& tr, int end) {
     for (const auto& c : columns)
         quotedColumns << em.dialect.quoteName(c);
     const QString head = QStringLiteral("INSERT INTO ") + em.dialect.quoteName(table) +
-                         QStringLiteral(" (") + quotedColumns.join(QStringLiteral(", ")) +
-                         u')';
+                         QStringLiteral(" (") + quotedColumns.join(QStringLiteral(", ")) + u')';
     if (next < end && toks[next].isWord(u"values")) {
         if (next + 1 >= end || !toks[next + 1].isSymbol(u"("))
             em.fail(QStringLiteral("после VALUES ожидается список значений в скобках"));
         const int close = em.matchParen(next + 1, end);
         const auto items = em.splitCommas(next + 2, close);
         if (int(items.size()) != columns.size())
-            em.fail(QStringLiteral("значений %1, а столбцов %2")
-                        .arg(items.size())
-                        .arg(columns.size()));
+            em.fail(
+                QStringLiteral("значений %1, а столбцов %2").arg(items.size()).arg(columns.size()));
         QStringList values;
         for (size_t k = 0; k < items.size(); ++k)
             values << em.converted(items[k].first, items[k].second,
                                    em.columnType(table, columns[int(k)]), columns[int(k)]);
-        tr.sql = head + QStringLiteral(" VALUES (") + values.join(QStringLiteral(", ")) +
-                 u')';
+        tr.sql = head + QStringLiteral(" VALUES (") + values.join(QStringLiteral(", ")) + u')';
         if (close + 1 < end)
             em.fail(QStringLiteral("лишний текст после списка значений"));
     } else {
@@ -828,14 +827,13 @@ void translateInsert(Emitter& em, Translation& tr, int end) {
             srcNames << src;
             convertedCols << [&] {
                 const JetColumnType t = em.columnType(table, columns[k]);
-                return t.type == JetType::Unknown
-                           ? src
-                           : em.dialect.convertForColumn(src, t, columns[k]);
+                return t.type == JetType::Unknown ? src
+                                                  : em.dialect.convertForColumn(src, t, columns[k]);
             }();
         }
         tr.sql = QStringLiteral("WITH jet_source(") + srcNames.join(QStringLiteral(", ")) +
-                 QStringLiteral(") AS (") + em.range(next, end) + QStringLiteral(") ") +
-                 head + QStringLiteral(" SELECT ") + convertedCols.join(QStringLiteral(", ")) +
+                 QStringLiteral(") AS (") + em.range(next, end) + QStringLiteral(") ") + head +
+                 QStringLiteral(" SELECT ") + convertedCols.join(QStringLiteral(", ")) +
                  QStringLiteral(" FROM jet_source");
     }
 }
@@ -848,9 +846,7 @@ void translateUpdate(Emitter& em, Translation& tr, int end) {
     if (next >= end || !toks[next].isWord(u"set"))
         em.fail(QStringLiteral("в UPDATE ожидается SET после имени таблицы"));
     int setEnd = end;
-    for (int w : em.topLevel(next + 1, end, [](const JetToken& t) {
-             return t.isWord(u"where");
-         })) {
+    for (int w : em.topLevel(next + 1, end, [](const JetToken& t) { return t.isWord(u"where"); })) {
         setEnd = w;
         break;
     }
@@ -971,8 +967,7 @@ QString statementShape(const std::vector<JetToken>& tokens, const std::vector<in
     return key;
 }
 
-Translation JetTranslator::translate(const QString& statement,
-                                     const std::vector<JetToken>& toks,
+Translation JetTranslator::translate(const QString& statement, const std::vector<JetToken>& toks,
                                      const std::vector<int>& lifted) {
     Emitter em(m_dialect, m_catalog, statement, toks, lifted);
     Translation tr;
@@ -991,7 +986,8 @@ Translation JetTranslator::translate(const QString& statement,
     int depth = 0;
     for (int i = 0; i < end; ++i) {
         if (toks[i].isSymbol(u"(") && ++depth > MaxNesting)
-            em.fail(QStringLiteral("слишком глубокая вложенность скобок (больше %1)").arg(MaxNesting));
+            em.fail(
+                QStringLiteral("слишком глубокая вложенность скобок (больше %1)").arg(MaxNesting));
         if (toks[i].isSymbol(u")"))
             --depth;
     }

@@ -28,13 +28,21 @@ private:
 // The journal's texts, written exactly so (spelling included).
 namespace JournalText {
 
-inline QString login() { return QStringLiteral("Произведен вход в программу"); }
-inline QString exit() { return QStringLiteral("Произведен выход из программы"); }
+inline QString login() {
+    return QStringLiteral("Произведен вход в программу");
+}
+inline QString exit() {
+    return QStringLiteral("Произведен выход из программы");
+}
 inline QString newClientStarted(int idc) {
     return QStringLiteral("Начат ввод нового абонента IDC=") + QString::number(idc);
 }
-inline QString clientDeleted() { return QStringLiteral("УДАЛЕН АБОНЕНТ!"); }
-inline QString tariffChanged() { return QStringLiteral("Произведена смена тарифа"); }
+inline QString clientDeleted() {
+    return QStringLiteral("УДАЛЕН АБОНЕНТ!");
+}
+inline QString tariffChanged() {
+    return QStringLiteral("Произведена смена тарифа");
+}
 // tipz: "isk" or empty
 inline QString exclusionChanged(const QString& tipz) {
     return QStringLiteral("Вкл/Искл в/из начисления, TIPZ=") + u'"' + tipz + u'"';
@@ -45,9 +53,15 @@ inline QString areaChanged(int uch) {
 inline QString addressesChanged(int userId) {
     return QStringLiteral("Массовое изменение адресов USR= ") + QString::number(userId);
 }
-inline QString clientChanged() { return QStringLiteral("Изменены даные абонента"); }
-inline QString newClientCancelled() { return QStringLiteral("Отменен ввод нового абонента"); }
-inline QString newHolderStarted() { return QStringLiteral("Начат ввод новго льготника"); }
+inline QString clientChanged() {
+    return QStringLiteral("Изменены даные абонента");
+}
+inline QString newClientCancelled() {
+    return QStringLiteral("Отменен ввод нового абонента");
+}
+inline QString newHolderStarted() {
+    return QStringLiteral("Начат ввод новго льготника");
+}
 inline QString holderAdded(int idl) {
     return QStringLiteral("Введен новый льготник IDL=") + QString::number(idl);
 }
@@ -79,10 +93,12 @@ inline QString paymentLinesSaved(const QString& number) {
     return QStringLiteral("Введены данные документа оплаты № ") + number;
 }
 inline QString documentDeleted(const QString& type, const QString& number, const QString& date) {
-    return QStringLiteral("Удален документ! TIPDOK=") + type + QStringLiteral(", NOMDOK=") + number +
-           QStringLiteral(", DATADOK=") + date;
+    return QStringLiteral("Удален документ! TIPDOK=") + type + QStringLiteral(", NOMDOK=") +
+           number + QStringLiteral(", DATADOK=") + date;
 }
-inline QString documentValuesDeleted() { return QStringLiteral("Удалены значения по документу"); }
+inline QString documentValuesDeleted() {
+    return QStringLiteral("Удалены значения по документу");
+}
 inline QString periodChanged(const QString& period) {
     return QStringLiteral("Переход на период") + period;
 }

@@ -23,7 +23,9 @@ void Query::setRecNo(int n) {
     m_row = std::clamp(n, 1, m_rows.rowCount) - 1;
 }
 
-int Query::columnIndex(const QString& name) const { return m_rows.columnIndex(name); }
+int Query::columnIndex(const QString& name) const {
+    return m_rows.columnIndex(name);
+}
 
 Value Query::value(int column) const {
     if (eof() || column < 0 || column >= m_rows.columns.size())
@@ -40,4 +42,6 @@ Value Query::value(const QString& column) const {
     return value(i);
 }
 
-qint64 Command::execute(const QString& sql) { return m_connection.execute(sql); }
+qint64 Command::execute(const QString& sql) {
+    return m_connection.execute(sql);
+}

@@ -67,7 +67,8 @@ void seed(Connection& db, const Seed& s) {
         db.execute(QStringLiteral("insert into Uslugi (IDUSL, NAME, KRATKO, OSNOVA, OTOBR) values "
                                   "(%1, %2, %3, %4, True)")
                        .arg(sv.id)
-                       .arg(quoted(QString::fromUtf8(sv.name)), quoted(QString::fromUtf8(sv.shortName)),
+                       .arg(quoted(QString::fromUtf8(sv.name)),
+                            quoted(QString::fromUtf8(sv.shortName)),
                             quoted(QString::fromUtf8(sv.base))));
     static const char* const methods[] = {"Наличными", "В кассу", "через почту"};
     int nom = 1;

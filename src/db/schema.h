@@ -13,8 +13,8 @@ namespace Schema {
 void createFixedTables(Connection& db);
 
 struct Seed {
-    Period period;             // the current period of the new database
-    QString adminPassword;     // the administrator's password
+    Period period;         // the current period of the new database
+    QString adminPassword; // the administrator's password
     QString databaseName = QStringLiteral("Основная база");
 };
 // Fills the fixed tables with what an office starts from: the current period, the database

@@ -3,8 +3,8 @@
 #include "db/sqlitevalue.h"
 
 #include <QHash>
-#include <string>
 #include <sqlite3.h>
+#include <string>
 
 namespace {
 
@@ -17,9 +17,8 @@ public:
         case JetType::Float:
             return QStringLiteral("FLOAT");
         case JetType::Text:
-            return type.length > 0
-                       ? QStringLiteral("VARCHAR(%1) COLLATE NOCASE").arg(type.length)
-                       : QStringLiteral("TEXT COLLATE NOCASE");
+            return type.length > 0 ? QStringLiteral("VARCHAR(%1) COLLATE NOCASE").arg(type.length)
+                                   : QStringLiteral("TEXT COLLATE NOCASE");
         case JetType::Date:
             return QStringLiteral("DATE TEXT");
         case JetType::YesNo:
@@ -67,10 +66,10 @@ public:
         static const QHash<QString, QString> names = [] {
             QHash<QString, QString> m;
             for (const char* f :
-                 {"nz", "now", "date", "time", "year", "month", "day", "left", "mid", "right",
-                  "len", "trim", "ltrim", "rtrim", "ucase", "lcase", "instr", "val", "cstr",
-                  "clng", "cint", "cdbl", "csng", "ccur", "cdate", "round", "int", "fix",
-                  "format", "isnull", "sgn", "space", "first", "last"})
+                 {"nz",    "now",    "date",   "time",  "year",  "month", "day",   "left",  "mid",
+                  "right", "len",    "trim",   "ltrim", "rtrim", "ucase", "lcase", "instr", "val",
+                  "cstr",  "clng",   "cint",   "cdbl",  "csng",  "ccur",  "cdate", "round", "int",
+                  "fix",   "format", "isnull", "sgn",   "space", "first", "last"})
                 m.insert(QString::fromLatin1(f), QStringLiteral("jet_") + QString::fromLatin1(f));
             m.insert(QStringLiteral("iif"), QStringLiteral("iif"));
             m.insert(QStringLiteral("abs"), QStringLiteral("abs"));
@@ -149,7 +148,9 @@ const SqliteDialect& sqliteDialect() {
     return d;
 }
 
-QString errorOf(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+QString errorOf(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 [[noreturn]] void raise(sqlite3* db, int rc) {
     const int primary = rc & 0xff;
@@ -281,9 +282,13 @@ SqliteBackend::SqliteBackend(const QString& path, OpenMode mode) {
     }
 }
 
-SqliteBackend::~SqliteBackend() { sqlite3_close_v2(m_db); }
+SqliteBackend::~SqliteBackend() {
+    sqlite3_close_v2(m_db);
+}
 
-const SqlDialect& SqliteBackend::dialect() const { return sqliteDialect(); }
+const SqlDialect& SqliteBackend::dialect() const {
+    return sqliteDialect();
+}
 
 std::unique_ptr<BackendStatement> SqliteBackend::prepare(const QString& sql) {
     const QByteArray utf8 = sql.toUtf8();
@@ -299,7 +304,9 @@ std::unique_ptr<BackendStatement> SqliteBackend::prepare(const QString& sql) {
     // one statement only: the engine would prepare the first and leave the rest unseen
     for (const char* end = utf8.constData() + utf8.size(); tail && tail < end; ++tail)
         if (*tail != ' ' && *tail != '\t' && *tail != '\n' && *tail != '\r' && *tail != ';')
-            throw BackendError{QStringLiteral("после «;» идёт ещё текст, а выполняется только один запрос"), false};
+            throw BackendError{
+                QStringLiteral("после «;» идёт ещё текст, а выполняется только один запрос"),
+                false};
     return prepared;
 }
 
@@ -338,11 +345,21 @@ QStringList SqliteBackend::tableNames() {
     return names;
 }
 
-void SqliteBackend::begin() { execute(QStringLiteral("BEGIN IMMEDIATE")); }
-void SqliteBackend::commit() { execute(QStringLiteral("COMMIT")); }
-void SqliteBackend::rollback() { execute(QStringLiteral("ROLLBACK")); }
-void SqliteBackend::savepoint(const QString& name) { execute(QStringLiteral("SAVEPOINT ") + name); }
-void SqliteBackend::release(const QString& name) { execute(QStringLiteral("RELEASE ") + name); }
+void SqliteBackend::begin() {
+    execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
+void SqliteBackend::commit() {
+    execute(QStringLiteral("COMMIT"));
+}
+void SqliteBackend::rollback() {
+    execute(QStringLiteral("ROLLBACK"));
+}
+void SqliteBackend::savepoint(const QString& name) {
+    execute(QStringLiteral("SAVEPOINT ") + name);
+}
+void SqliteBackend::release(const QString& name) {
+    execute(QStringLiteral("RELEASE ") + name);
+}
 void SqliteBackend::rollbackTo(const QString& name) {
     execute(QStringLiteral("ROLLBACK TO ") + name);
     execute(QStringLiteral("RELEASE ") + name);

@@ -208,7 +208,8 @@ void resultValue(sqlite3_context* ctx, const Value& v) {
         return sqlite3_result_double(ctx, v.toDouble());
     case Value::Kind::Text:
     case Value::Kind::Date: {
-        const QByteArray utf8 = (v.kind() == Value::Kind::Date ? v.storedText() : v.toText()).toUtf8();
+        const QByteArray utf8 =
+            (v.kind() == Value::Kind::Date ? v.storedText() : v.toText()).toUtf8();
         return sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
     }
@@ -226,7 +227,9 @@ void resultError(sqlite3_context* ctx, const QString& message) {
 }
 
 // Jet's text form of a value: numbers with a decimal comma, dates dd.mm.yyyy, Null empty.
-QString jetText(const Value& v) { return v.toText(); }
+QString jetText(const Value& v) {
+    return v.toText();
+}
 
 std::optional<double> jetNumber(const Value& v) {
     switch (v.kind()) {
@@ -386,7 +389,8 @@ void fnInStr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const Value a = ARG(first), b = ARG(first + 1);
     if (a.isNull() || b.isNull())
         return sqlite3_result_null(ctx);
-    const qsizetype at = jetText(a).indexOf(jetText(b), std::max(0, start - 1), Qt::CaseInsensitive);
+    const qsizetype at =
+        jetText(a).indexOf(jetText(b), std::max(0, start - 1), Qt::CaseInsensitive);
     sqlite3_result_int(ctx, int(at + 1));
 }
 
@@ -486,7 +490,8 @@ void fnIntDiv(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return sqlite3_result_null(ctx);
     const auto x = jetNumber(a), y = jetNumber(b);
     if (!x || !y)
-        return resultError(ctx, QStringLiteral("значение «%1» не является числом").arg(jetText(x ? b : a)));
+        return resultError(
+            ctx, QStringLiteral("значение «%1» не является числом").arg(jetText(x ? b : a)));
     const double rx = std::nearbyint(*x), ry = std::nearbyint(*y);
     if (ry == 0)
         return resultError(ctx, QStringLiteral("деление на ноль"));
@@ -506,10 +511,12 @@ void fnPow(sqlite3_context* ctx, int, sqlite3_value** argv) {
         return sqlite3_result_null(ctx);
     const auto x = jetNumber(a), y = jetNumber(b);
     if (!x || !y)
-        return resultError(ctx, QStringLiteral("значение «%1» не является числом").arg(jetText(x ? b : a)));
+        return resultError(
+            ctx, QStringLiteral("значение «%1» не является числом").arg(jetText(x ? b : a)));
     const double r = std::pow(*x, *y);
     if (std::isnan(r))
-        return resultError(ctx, QStringLiteral("степень не определена: %1 ^ %2").arg(jetText(a), jetText(b)));
+        return resultError(
+            ctx, QStringLiteral("степень не определена: %1 ^ %2").arg(jetText(a), jetText(b)));
     if (!std::isfinite(r))
         return resultError(ctx, QStringLiteral("переполнение при возведении в степень"));
     sqlite3_result_double(ctx, r);
@@ -644,7 +651,8 @@ void add(sqlite3* db, const char* name, int args, ScalarFunction fn, bool determ
 Value columnValue(sqlite3_stmt* stmt, int column, JetColumnType declared) {
     const int storage = sqlite3_column_type(stmt, column);
     if (storage == SQLITE_TEXT || storage == SQLITE_BLOB) {
-        const QString text = textOf(sqlite3_column_text(stmt, column), sqlite3_column_bytes(stmt, column));
+        const QString text =
+            textOf(sqlite3_column_text(stmt, column), sqlite3_column_bytes(stmt, column));
         return fromStorage(SQLITE_TEXT, 0, 0, &text, declared);
     }
     return fromStorage(storage, sqlite3_column_int64(stmt, column),

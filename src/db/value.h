@@ -34,7 +34,8 @@ public:
     const QString& storedText() const { return m_text; }
 
 private:
-    Value(Kind k, qint64 i, double d, QString s) : m_kind(k), m_int(i), m_real(d), m_text(std::move(s)) {}
+    Value(Kind k, qint64 i, double d, QString s)
+        : m_kind(k), m_int(i), m_real(d), m_text(std::move(s)) {}
 
     Kind m_kind = Kind::Null;
     qint64 m_int = 0;

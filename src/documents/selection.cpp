@@ -28,14 +28,15 @@ SelectionStatement buildSelection(const SelectionCriteria& c, bool plainMode,
             columns += QStringLiteral(", [Dolg") + n + QStringLiteral("].[SUMMA] AS ") +
                        SqlText::singleQuoted(s.KRATKO);
             opening += u'(';
-            joins += QStringLiteral(") LEFT JOIN Dolg") + n + QStringLiteral(" ON Client.IDC=Dolg") +
-                     n + QStringLiteral(".CLIENT");
+            joins += QStringLiteral(") LEFT JOIN Dolg") + n +
+                     QStringLiteral(" ON Client.IDC=Dolg") + n + QStringLiteral(".CLIENT");
         } else {
             columns += QStringLiteral(", [Dolg") + n + QStringLiteral("].[SUMMA] AS Dolg") + n +
                        QStringLiteral(", [Tarif") + n + QStringLiteral("].[TARIF] AS Tarif") + n;
             opening += QStringLiteral("((");
-            joins += QStringLiteral(") LEFT JOIN Dolg") + n + QStringLiteral(" ON Client.IDC=Dolg") +
-                     n + QStringLiteral(".CLIENT") + QStringLiteral(") LEFT JOIN Tarif") + n +
+            joins += QStringLiteral(") LEFT JOIN Dolg") + n +
+                     QStringLiteral(" ON Client.IDC=Dolg") + n + QStringLiteral(".CLIENT") +
+                     QStringLiteral(") LEFT JOIN Tarif") + n +
                      QStringLiteral(" ON Client.IDC=Tarif") + n + QStringLiteral(".CLIENT");
         }
     }
@@ -43,8 +44,8 @@ SelectionStatement buildSelection(const SelectionCriteria& c, bool plainMode,
     const QString cityHead = QString(head).replace(QStringLiteral("NasPunkt.NAME as Нас_пункт"),
                                                    QStringLiteral("Gorod.NAME as Город"));
     const QString cityForm =
-        cityHead + columns + QStringLiteral(", Client.IDC, Client.TIPZ ") + QStringLiteral("FROM ") +
-        opening +
+        cityHead + columns + QStringLiteral(", Client.IDC, Client.TIPZ ") +
+        QStringLiteral("FROM ") + opening +
         QStringLiteral("(Street INNER JOIN Client ON Street.ID = Client.ST) INNER JOIN Gorod ON "
                        "Client.GD = Gorod.ID ") +
         joins;
@@ -68,7 +69,8 @@ SelectionStatement buildSelection(const SelectionCriteria& c, bool plainMode,
         const qsizetype hyphen = c.house.indexOf(u'-');
         if (hyphen >= 0)
             conditions << condition("DOM", QStringLiteral(" BETWEEN "),
-                                    SqlText::quoted(c.house.left(hyphen)) + QStringLiteral(" and ") +
+                                    SqlText::quoted(c.house.left(hyphen)) +
+                                        QStringLiteral(" and ") +
                                         SqlText::quoted(c.house.mid(hyphen + 1)));
         else
             conditions << condition("DOM", eq, SqlText::quoted(c.house));
@@ -140,7 +142,9 @@ namespace SelectionSql {
 QString sorted(const QString& listSql, const QString& column) {
     return QStringLiteral("select * from (") + listSql + QStringLiteral(") order by ") + column;
 }
-QString iteration(const QString& filter) { return QStringLiteral("select * from Client ") + filter; }
+QString iteration(const QString& filter) {
+    return QStringLiteral("select * from Client ") + filter;
+}
 QString count(const QString& filter) {
     return QStringLiteral("select Count(*) from Client ") + filter;
 }
@@ -152,8 +156,7 @@ QString added(const QString& gridSql, const QString& listSql) {
 }
 QString removed(const QString& gridSql, const QString& filter) {
     return QStringLiteral("select * from (") + gridSql + u')' +
-           QStringLiteral(" where client.idc not in (select idc from Client ") + filter +
-           u')';
+           QStringLiteral(" where client.idc not in (select idc from Client ") + filter + u')';
 }
 
 } // namespace SelectionSql

@@ -13,8 +13,8 @@ class Connection;
 // when it is not empty, a list criterion when an item is chosen (its row id).
 struct SelectionCriteria {
     QString account;
-    QString name;      // a part of the name
-    QString house;     // a hyphen makes a range of texts
+    QString name;  // a part of the name
+    QString house; // a hyphen makes a range of texts
     QString building;
     QString apartment; // ignored while hasApartment is set
     bool hasApartment = false;

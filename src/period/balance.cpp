@@ -54,7 +54,8 @@ void PereschetSaldoOdnogo(AppContext& app, int clientId) {
                               sum("KORR", QStringLiteral("Korrekt") + n) -
                               sum("OPLATA", QStringLiteral("Oplata") + n);
         db.execute(u"delete * from Dolg%1 where CLIENT=%2"_s.arg(n, id));
-        db.execute(u"insert into Dolg%1 (CLIENT, SUMMA) values (%2, '%3')"_s.arg(n, id, balance.toText()));
+        db.execute(
+            u"insert into Dolg%1 (CLIENT, SUMMA) values (%2, '%3')"_s.arg(n, id, balance.toText()));
     }
     tx.commit();
     emit app.changes.subscribersChanged(clientId);

@@ -1,4 +1,5 @@
 #include "ui/common/translations.h"
+
 #include "ui/common/wheeltoarrows.h"
 #include "ui/common/widgetprompter.h"
 #include "ui/main/mainwindow.h"

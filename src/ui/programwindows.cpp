@@ -20,14 +20,14 @@ MainWindow* startedMainWindow(AppContext& app, Prompter& prompter, const Startup
 } // namespace
 
 ProgramWindows::ProgramWindows(AppContext& app, Prompter& prompter, const StartupEnvironment& env)
-    : main(startedMainWindow(app, prompter, env)),
-      card(new CardWindow(app, prompter, main)),
+    : main(startedMainWindow(app, prompter, env)), card(new CardWindow(app, prompter, main)),
       documents(new DocumentWindow(app, prompter, main)),
-      benefit(new BenefitWindow(app, prompter, main)),
-      multiPanel(new MultiPanelWindow(app, main)),
+      benefit(new BenefitWindow(app, prompter, main)), multiPanel(new MultiPanelWindow(app, main)),
       report(new ReportWindow(prompter, main)) {
     card->setBenefitWindow(benefit);
     main->setWindows(card, documents, multiPanel, report);
 }
 
-ProgramWindows::~ProgramWindows() { delete main; }
+ProgramWindows::~ProgramWindows() {
+    delete main;
+}

@@ -12,16 +12,16 @@ class MultiPanelWindow;
 class ReportWindow;
 
 // The program's windows, created once in their order (the main window first, then the start-up
-// sequence, then the others) and kept for the whole run. The others are children of the main window, so they
-// stay above it and go with it.
+// sequence, then the others) and kept for the whole run. The others are children of the main
+// window, so they stay above it and go with it.
 struct ProgramWindows {
     ProgramWindows(AppContext& app, Prompter& prompter, const StartupEnvironment& env);
     ~ProgramWindows();
 
-    MainWindow* main;         // TForm1
-    CardWindow* card;         // TForm2
-    DocumentWindow* documents; // TForm4
-    BenefitWindow* benefit;   // TForm5
+    MainWindow* main;             // TForm1
+    CardWindow* card;             // TForm2
+    DocumentWindow* documents;    // TForm4
+    BenefitWindow* benefit;       // TForm5
     MultiPanelWindow* multiPanel; // TForm6
-    ReportWindow* report;     // TForm9
+    ReportWindow* report;         // TForm9
 };

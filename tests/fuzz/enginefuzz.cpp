@@ -24,7 +24,8 @@ public:
 AppContext& office() {
     static AppContext* app = [] {
         auto* a = new AppContext;
-        a->connection = Connection::openSqlite(QStringLiteral(":memory:"), Connection::OpenMode::Create);
+        a->connection =
+            Connection::openSqlite(QStringLiteral(":memory:"), Connection::OpenMode::Create);
         Transaction tx(a->db());
         Schema::createFixedTables(a->db());
         Schema::seed(a->db(), {Period(3, 2024), QStringLiteral("secret")});
@@ -77,7 +78,8 @@ Outcome runRolledBack(Connection& db, const QString& statement) {
             std::abort(); // every refusal says why
     }
     if (db.transactionDepth() != 0) {
-        std::fprintf(stderr, "a transaction stayed open after: %s\n", qPrintable(statement.left(200)));
+        std::fprintf(stderr, "a transaction stayed open after: %s\n",
+                     qPrintable(statement.left(200)));
         std::abort();
     }
     return o;
@@ -86,7 +88,8 @@ Outcome runRolledBack(Connection& db, const QString& statement) {
 // Texts whose answer may change between two runs by itself.
 bool variesByItself(const QString& statement) {
     static const QRegularExpression re(
-        QStringLiteral("random|now|time|date|changes|last_insert|current_|julianday|strftime|sqlite_"),
+        QStringLiteral(
+            "random|now|time|date|changes|last_insert|current_|julianday|strftime|sqlite_"),
         QRegularExpression::CaseInsensitiveOption);
     return re.match(statement).hasMatch();
 }
@@ -106,8 +109,8 @@ QString runEngineFuzzInput(const uint8_t* data, size_t size) {
         runRolledBack(db, before);
     const Outcome warm = runRolledBack(db, statement);
 
-    const bool same = cold.ok == warm.ok &&
-                      (!cold.ok || variesByItself(statement) || cold.text == warm.text);
+    const bool same =
+        cold.ok == warm.ok && (!cold.ok || variesByItself(statement) || cold.text == warm.text);
     if (!same) {
         std::fprintf(stderr,
                      "The answer depends on what ran before.\nbefore: %s\nstatement: %s\n"

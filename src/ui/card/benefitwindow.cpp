@@ -1,13 +1,12 @@
 #include "ui/card/benefitwindow.h"
 
-#include "ui/common/failures.h"
-
 #include "app/clients.h"
 #include "common/dates.h"
 #include "db/dberror.h"
 #include "db/journal.h"
 #include "ui/card/cardwindow.h"
 #include "ui/common/controls.h"
+#include "ui/common/failures.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,13 +21,14 @@
 
 using Controls::edit;
 
-
 BenefitWindow::BenefitWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowStaysOnTopHint), m_app(app), m_prompter(prompter),
       m_name(edit("HolderName")), m_persons(edit("HolderPersons")), m_basis(edit("HolderBasis")),
       m_series(edit("DocSeries")), m_number(edit("DocNumber")), m_issuer(edit("DocIssuer")),
-      m_kindBox(new QComboBox), m_percent(new QLabel), m_endLabel(new QLabel(QStringLiteral("Конец действия"))),
-      m_docDate(Controls::datePicker("DocDate")), m_start(Controls::datePicker("StartDate")), m_end(Controls::datePicker("EndDate")),
+      m_kindBox(new QComboBox), m_percent(new QLabel),
+      m_endLabel(new QLabel(QStringLiteral("Конец действия"))),
+      m_docDate(Controls::datePicker("DocDate")), m_start(Controls::datePicker("StartDate")),
+      m_end(Controls::datePicker("EndDate")),
       m_unlimited(new QCheckBox(QStringLiteral("Бессрочная льгота"))),
       m_ignoreEnd(new QCheckBox(QStringLiteral("Не реагировать на конечную дату"))) {
     setObjectName(QStringLiteral("TForm5"));

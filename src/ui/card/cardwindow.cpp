@@ -1,13 +1,13 @@
 #include "ui/card/cardwindow.h"
 
+#include "app/benefits.h"
 #include "app/clients.h"
 #include "db/dberror.h"
 #include "period/balance.h"
-#include "app/benefits.h"
 #include "ui/card/benefitwindow.h"
-#include "ui/common/failures.h"
 #include "ui/common/addressboxes.h"
 #include "ui/common/controls.h"
+#include "ui/common/failures.h"
 #include "ui/common/resultsetmodel.h"
 
 #include <QCheckBox>
@@ -32,10 +32,12 @@
 
 namespace {
 
-using Controls::NoDate;
 using Controls::edit;
+using Controls::NoDate;
 
-void setDate(QDateEdit* picker, QDate date) { picker->setDate(date.isValid() ? date : NoDate); }
+void setDate(QDateEdit* picker, QDate date) {
+    picker->setDate(date.isValid() ? date : NoDate);
+}
 QDate dateOf(const QDateEdit* picker) {
     return picker->date() > NoDate ? picker->date() : QDate();
 }
@@ -66,15 +68,16 @@ QTableWidgetItem* cell(const QString& text, const QColor& background = {}) {
 CardWindow::CardWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_app(app), m_prompter(prompter), m_tabs(new QTabWidget),
-      m_account(edit("Edit1")), m_name(edit("Edit2")), m_residents(edit("Edit9")),
-      m_totalArea(edit("Edit11")), m_livingArea(edit("Edit12")), m_house(edit("Edit3")),
-      m_building(edit("Edit4")), m_flat(edit("Edit5")), m_zip(edit("Edit10")),
-      m_passSeries(edit("PassSeries")), m_passNumber(edit("PassNumber")),
-      m_passIssuer(edit("PassIssuer")), m_passDate(Controls::datePicker("PassDate", true)),
-      m_birthDate(Controls::datePicker("BirthDate", true)), m_passportPanel(new QGroupBox(QStringLiteral("Паспортные данные"))),
-      m_period(new QLabel), m_debt(new QLabel), m_tariffs(new QTableWidget),
-      m_figures(new QTableWidget), m_excluded(new QCheckBox(QStringLiteral("Исключен из начисления   "))),
+      m_app(app), m_prompter(prompter), m_tabs(new QTabWidget), m_account(edit("Edit1")),
+      m_name(edit("Edit2")), m_residents(edit("Edit9")), m_totalArea(edit("Edit11")),
+      m_livingArea(edit("Edit12")), m_house(edit("Edit3")), m_building(edit("Edit4")),
+      m_flat(edit("Edit5")), m_zip(edit("Edit10")), m_passSeries(edit("PassSeries")),
+      m_passNumber(edit("PassNumber")), m_passIssuer(edit("PassIssuer")),
+      m_passDate(Controls::datePicker("PassDate", true)),
+      m_birthDate(Controls::datePicker("BirthDate", true)),
+      m_passportPanel(new QGroupBox(QStringLiteral("Паспортные данные"))), m_period(new QLabel),
+      m_debt(new QLabel), m_tariffs(new QTableWidget), m_figures(new QTableWidget),
+      m_excluded(new QCheckBox(QStringLiteral("Исключен из начисления   "))),
       m_correction(new QPushButton(QStringLiteral("Корректировка"))),
       m_payment(new QPushButton(QStringLiteral("Внести оплату"))),
       m_recalculate(new QPushButton(QStringLiteral("Пересчитать сальдо"))),
@@ -82,9 +85,10 @@ CardWindow::CardWindow(AppContext& app, Prompter& prompter, QWidget* parent)
       m_benefits(new QTableView), m_benefitModel(new ResultSetModel(this)) {
     setObjectName(QStringLiteral("TForm2"));
     setWindowTitle(QStringLiteral("Карточка абонента"));
-    m_address->setNames({"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5", "ComboBox6"},
-                        {"RegionClear", "CityClear", "DistrictClear", "SettlementClear",
-                         "StreetClear", "AreaClear"});
+    m_address->setNames(
+        {"ComboBox1", "ComboBox2", "ComboBox3", "ComboBox4", "ComboBox5", "ComboBox6"},
+        {"RegionClear", "CityClear", "DistrictClear", "SettlementClear", "StreetClear",
+         "AreaClear"});
 
     m_tabs->setObjectName(QStringLiteral("PageControl1"));
     m_tabs->addTab(buildCalculationTab(), QStringLiteral("Расчет"));
@@ -116,8 +120,8 @@ CardWindow::CardWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     layout->addLayout(buttons);
 
     // key rules and whole-text selection on click
-    for (QLineEdit* e : {m_account, m_name, m_residents, m_totalArea, m_livingArea, m_house,
-                         m_building, m_flat})
+    for (QLineEdit* e :
+         {m_account, m_name, m_residents, m_totalArea, m_livingArea, m_house, m_building, m_flat})
         e->installEventFilter(this);
     for (QLineEdit* e : {m_account, m_name, m_residents, m_totalArea, m_livingArea, m_house,
                          m_building, m_flat, m_zip})
@@ -308,8 +312,11 @@ QWidget* CardWindow::buildDataTab() {
     const struct {
         L level;
         const char* caption;
-    } lists[] = {{L::Region, "Регион "}, {L::City, "Город"}, {L::District, "Район"},
-                 {L::Settlement, "Нас. пункт"}, {L::Street, "Улица"}};
+    } lists[] = {{L::Region, "Регион "},
+                 {L::City, "Город"},
+                 {L::District, "Район"},
+                 {L::Settlement, "Нас. пункт"},
+                 {L::Street, "Улица"}};
     int row = 0;
     for (const auto& l : lists) {
         g->addWidget(new QLabel(QString::fromUtf8(l.caption)), row, 0);
@@ -377,13 +384,19 @@ void CardWindow::ZapKart(int clientId) {
             m_tariffs->setItem(k, 1, new QTableWidgetItem(d.tariffs[size_t(k)]));
         }
     }
-    static const QColor colours[] = {{}, QColor(0xFF, 0xFF, 0xCC), Qt::white, Qt::white, Qt::white,
-                                     QColor(0xFF, 0xCC, 0xCC), QColor(0xCC, 0xFF, 0xCC),
+    static const QColor colours[] = {{},
+                                     QColor(0xFF, 0xFF, 0xCC),
+                                     Qt::white,
+                                     Qt::white,
+                                     Qt::white,
+                                     QColor(0xFF, 0xCC, 0xCC),
+                                     QColor(0xCC, 0xFF, 0xCC),
                                      QColor(0xCC, 0xFF, 0xFF)};
     m_figures->setRowCount(rows);
     for (int k = 0; k < rows; ++k) {
         const Card::Figures& f = figures[size_t(k)];
-        const Money values[] = {f.opening, f.charged, f.benefits, f.corrections, f.total, f.paid, f.toPay};
+        const Money values[] = {f.opening, f.charged, f.benefits, f.corrections,
+                                f.total,   f.paid,    f.toPay};
         m_figures->setItem(k, 0, cell(f.KRATKO, palette().button().color()));
         for (int c = 1; c < 8; ++c)
             m_figures->setItem(k, c, cell(values[c - 1].toText(), colours[c]));
@@ -438,7 +451,9 @@ void CardWindow::dataTabVisited() {
     m_address->box(AddressLevel::District)->setFocus();
 }
 
-void CardWindow::ZapAdres() { m_address->fillAll(); }
+void CardWindow::ZapAdres() {
+    m_address->fillAll();
+}
 
 void CardWindow::addressChosen(int level) {
     switch (AddressLevel(level)) {
@@ -459,7 +474,8 @@ void CardWindow::addressChosen(int level) {
 
 void CardWindow::reloadBenefits() {
     succeeded(m_prompter, [&] {
-        m_benefitModel->setRows(m_app.db().query(Benefits::listSql(m_app.selection.CurrentClientId)));
+        m_benefitModel->setRows(
+            m_app.db().query(Benefits::listSql(m_app.selection.CurrentClientId)));
     });
     static const int widths[] = {0, 240, 240, 0};
     for (int c = 0; c < 4 && c < m_benefitModel->columnCount(); ++c)
@@ -504,15 +520,15 @@ Card::Data CardWindow::fields() const {
     d.UCH = ids.area;
     d.excluded = m_excluded->isChecked();
     for (int k = 0; k < m_tariffs->rowCount(); ++k)
-        d.tariffs.push_back(m_tariffs->item(k, 1) ? m_tariffs->item(k, 1)->text().trimmed() : QString());
+        d.tariffs.push_back(m_tariffs->item(k, 1) ? m_tariffs->item(k, 1)->text().trimmed()
+                                                  : QString());
     return d;
 }
 
 bool CardWindow::SohrKart() {
     QString refusal;
-    if (!succeeded(m_prompter, [&] {
-            refusal = Card::save(m_app, m_app.selection.CurrentClientId, fields());
-        }))
+    if (!succeeded(m_prompter,
+                   [&] { refusal = Card::save(m_app, m_app.selection.CurrentClientId, fields()); }))
         return false;
     if (!refusal.isEmpty()) {
         m_prompter.notify(refusal);
@@ -552,7 +568,9 @@ void CardWindow::warnAboutBenefits() {
     if (!m_app.connected() || m_app.selection.CurrentClientId == 0)
         return;
     int holders = 0;
-    if (succeeded(m_prompter, [&] { holders = Card::benefitHolders(m_app, m_app.selection.CurrentClientId); }) &&
+    if (succeeded(
+            m_prompter,
+            [&] { holders = Card::benefitHolders(m_app, m_app.selection.CurrentClientId); }) &&
         holders > 0)
         m_prompter.notify(QStringLiteral("У данного абонента есть льгота! Проверте её!"));
 }
@@ -577,7 +595,7 @@ bool CardWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* key = static_cast<QKeyEvent*>(event);
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
     if (enter) {
-        QWidget* next = field == m_account   ? m_name
+        QWidget* next = field == m_account     ? m_name
                         : field == m_name      ? m_residents
                         : field == m_residents ? m_totalArea
                         : field == m_totalArea ? m_livingArea

@@ -1,9 +1,8 @@
 #include "ui/common/addressboxes.h"
 
-#include "ui/common/failures.h"
-
 #include "db/dberror.h"
 #include "db/query.h"
+#include "ui/common/failures.h"
 
 #include <QComboBox>
 #include <QToolButton>

@@ -40,7 +40,8 @@ QVariant ResultSetModel::headerData(int section, Qt::Orientation orientation, in
 void ResultSetModel::colourExcludedRows(const int* enabled) {
     setRowColour([enabled](const ResultSet& rows, int row) {
         const int tipz = rows.columnIndex(QLatin1StringView("TIPZ"));
-        if ((enabled && *enabled != 1) || tipz < 0 || !Clients::isExcluded(rows.at(row, tipz).toText()))
+        if ((enabled && *enabled != 1) || tipz < 0 ||
+            !Clients::isExcluded(rows.at(row, tipz).toText()))
             return QColor();
         const auto c = Clients::ExcludedRowColour;
         return QColor(c.red, c.green, c.blue);

@@ -5,7 +5,9 @@
 #include <QPushButton>
 
 namespace {
-QWidget* owner() { return QApplication::activeWindow(); }
+QWidget* owner() {
+    return QApplication::activeWindow();
+}
 } // namespace
 
 bool WidgetPrompter::ask(const QString& caption, const QString& text) {

@@ -1,10 +1,9 @@
 #include "ui/documents/documentwindow.h"
 
-#include "ui/common/failures.h"
-
 #include "db/dberror.h"
 #include "db/query.h"
 #include "ui/common/controls.h"
+#include "ui/common/failures.h"
 #include "ui/common/resultsetmodel.h"
 
 #include <QCheckBox>
@@ -40,18 +39,17 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
       m_address(new AddressBoxes(app, prompter, AddressListForm::Selection, this)),
       m_account(Controls::edit("AccountEdit")), m_name(Controls::edit("NameEdit")),
       m_house(Controls::edit("HouseEdit")), m_building(Controls::edit("BuildingEdit")),
-      m_apartment(Controls::edit("ApartmentEdit")),
-      m_hasApartment(new QCheckBox), m_remember(new QCheckBox(QStringLiteral("Запомнить выбор полей"))),
+      m_apartment(Controls::edit("ApartmentEdit")), m_hasApartment(new QCheckBox),
+      m_remember(new QCheckBox(QStringLiteral("Запомнить выбор полей"))),
       m_selectButton(new QPushButton(QStringLiteral("Выбрать абонентов (F3)"))),
-      m_areaStrip(new QWidget), m_headerStrip(new QWidget),
-      m_criteriaPanel(new QGroupBox),
+      m_areaStrip(new QWidget), m_headerStrip(new QWidget), m_criteriaPanel(new QGroupBox),
       m_grid(new QTableView), m_gridModel(new ResultSetModel(this)),
       m_selectionMenu(new QMenu(this)) {
     setObjectName(QStringLiteral("TForm4"));
-    m_address->setNames({"RegionBox", "CityBox", "DistrictBox", "SettlementBox", "StreetBox",
-                         "AreaBox"},
-                        {"RegionClear", "CityClear", "DistrictClear", "SettlementClear",
-                         "StreetClear", "AreaClear"});
+    m_address->setNames(
+        {"RegionBox", "CityBox", "DistrictBox", "SettlementBox", "StreetBox", "AreaBox"},
+        {"RegionClear", "CityClear", "DistrictClear", "SettlementClear", "StreetClear",
+         "AreaClear"});
     connect(m_address, &AddressBoxes::chosen, this, [this](AddressLevel l, int) { chosen(l); });
     connect(m_address, &AddressBoxes::cleared, this, &DocumentWindow::cleared);
     m_hasApartment->setObjectName(QStringLiteral("HasApartmentBox"));
@@ -89,18 +87,18 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
     m_grid->hide();
     m_gridModel->colourExcludedRows(&m_app.state.ColourExcluded);
 
-    QAction* fresh = m_selectionMenu->addAction(QStringLiteral("Новая выборка"), this, [this] {
-        setGridSql(m_selection.ListSql);
-    });
+    QAction* fresh = m_selectionMenu->addAction(QStringLiteral("Новая выборка"), this,
+                                                [this] { setGridSql(m_selection.ListSql); });
     fresh->setObjectName(QStringLiteral("NewSelection"));
     QAction* add = m_selectionMenu->addAction(QStringLiteral("Добавлять"), this, [this] {
         setGridSql(SelectionSql::added(m_gridSql, m_selection.ListSql));
     });
     add->setObjectName(QStringLiteral("AddToSelection"));
     m_selectionMenu->addSeparator();
-    QAction* remove = m_selectionMenu->addAction(QStringLiteral("Удалить из выборки"), this, [this] {
-        setGridSql(SelectionSql::removed(m_gridSql, m_selection.SelectionFilter));
-    });
+    QAction* remove =
+        m_selectionMenu->addAction(QStringLiteral("Удалить из выборки"), this, [this] {
+            setGridSql(SelectionSql::removed(m_gridSql, m_selection.SelectionFilter));
+        });
     remove->setObjectName(QStringLiteral("RemoveFromSelection"));
 
     auto* layout = new QVBoxLayout(this);
@@ -173,8 +171,8 @@ void DocumentWindow::buildCriteriaPanel(QWidget* panel) {
     // Enter moves the focus along the form; Left in the apartment box goes back to the house
     for (QWidget* w : std::initializer_list<QWidget*>{
              m_account, m_name, box(AddressLevel::Region), box(AddressLevel::City),
-             box(AddressLevel::District), box(AddressLevel::Settlement),
-             box(AddressLevel::Street), m_house, m_building, m_apartment})
+             box(AddressLevel::District), box(AddressLevel::Settlement), box(AddressLevel::Street),
+             m_house, m_building, m_apartment})
         w->installEventFilter(this);
 }
 
@@ -211,11 +209,17 @@ bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-QComboBox* DocumentWindow::box(AddressLevel level) const { return m_address->box(level); }
+QComboBox* DocumentWindow::box(AddressLevel level) const {
+    return m_address->box(level);
+}
 
-void DocumentWindow::chosen(AddressLevel level) { m_address->cascadeChoice(level); }
+void DocumentWindow::chosen(AddressLevel level) {
+    m_address->cascadeChoice(level);
+}
 
-void DocumentWindow::cleared(AddressLevel level) { m_address->refillFrom(level); }
+void DocumentWindow::cleared(AddressLevel level) {
+    m_address->refillFrom(level);
+}
 
 void DocumentWindow::clearAll() {
     for (QLineEdit* e : {m_house, m_building, m_apartment, m_name, m_account})
@@ -264,7 +268,8 @@ void DocumentWindow::openMode(const QString& caption, bool headerStrip, bool are
     setWindowTitle(caption);
     resize(size);
     if (!m_placed && parentWidget()) {
-        m_placed = true; // first opened in the middle of the main window, then where the user put it
+        m_placed =
+            true; // first opened in the middle of the main window, then where the user put it
         Controls::centreOver(this, parentWidget());
     }
     show();
@@ -272,7 +277,9 @@ void DocumentWindow::openMode(const QString& caption, bool headerStrip, bool are
     activateWindow();
 }
 
-bool DocumentWindow::documentMode() const { return !m_headerStrip->isHidden(); }
+bool DocumentWindow::documentMode() const {
+    return !m_headerStrip->isHidden();
+}
 
 SelectionCriteria DocumentWindow::criteria() const {
     SelectionCriteria c;

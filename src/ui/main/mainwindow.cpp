@@ -1,14 +1,13 @@
 #include "ui/main/mainwindow.h"
 
-#include "ui/common/failures.h"
-#include "ui/common/toolicons.h"
-
+#include "app/clients.h"
 #include "db/dberror.h"
 #include "period/snapshot.h"
 #include "reports/subscriberlist.h"
-#include "ui/common/resultsetmodel.h"
-#include "app/clients.h"
 #include "ui/card/cardwindow.h"
+#include "ui/common/failures.h"
+#include "ui/common/resultsetmodel.h"
+#include "ui/common/toolicons.h"
 #include "ui/main/massprocessingpanel.h"
 #include "ui/main/multipanelwindow.h"
 #include "ui/reports/reportwindow.h"
@@ -33,10 +32,14 @@ namespace {
 constexpr int DefaultColumnWidth = 64;
 constexpr int RowIndicatorWidth = 14;
 
-int listWidth(int column, int columns) { return listColumnWidth(column, columns); }
+int listWidth(int column, int columns) {
+    return listColumnWidth(column, columns);
+}
 
 // The grid's width of a column holds its line; the list's widths do not.
-int withLine(int width) { return width > 0 ? width + 1 : 0; }
+int withLine(int width) {
+    return width > 0 ? width + 1 : 0;
+}
 
 } // namespace
 
@@ -103,11 +106,11 @@ MainWindow::MainWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     layout->addWidget(m_headerBar);
     layout->addWidget(m_grid, 1);
 
-    QAction* sort = m_headerMenu->addAction(QStringLiteral("Сортировка"), this,
-                                            &MainWindow::sortBySection);
+    QAction* sort =
+        m_headerMenu->addAction(QStringLiteral("Сортировка"), this, &MainWindow::sortBySection);
     sort->setObjectName(QStringLiteral("SortAction"));
-    QAction* hide = m_headerMenu->addAction(QStringLiteral("Скрыть столбец"), this,
-                                            &MainWindow::hideSection);
+    QAction* hide =
+        m_headerMenu->addAction(QStringLiteral("Скрыть столбец"), this, &MainWindow::hideSection);
     hide->setObjectName(QStringLiteral("HideColumnAction"));
     QAction* remove = m_headerMenu->addAction(QStringLiteral("Убрать столбец"));
     remove->setVisible(false);
@@ -197,13 +200,13 @@ void MainWindow::buildMenus() {
     findTool->setToolTip(QStringLiteral("Найти абонента"));
     QAction* add = client->addAction(QStringLiteral("Добавить"), this, &MainWindow::addClient);
     add->setObjectName(QStringLiteral("AddClientAction"));
-    QAction* addTool = tools->addAction(ToolIcons::addClient(),
-                                        QStringLiteral("Добавить нового абонента"), add, &QAction::trigger);
+    QAction* addTool = tools->addAction(
+        ToolIcons::addClient(), QStringLiteral("Добавить нового абонента"), add, &QAction::trigger);
     addTool->setObjectName(QStringLiteral("AddClientButton"));
     QAction* remove = client->addAction(QStringLiteral("Удалить"), this, &MainWindow::deleteClient);
     remove->setObjectName(QStringLiteral("DeleteClientAction"));
-    QAction* removeTool = tools->addAction(ToolIcons::deleteClient(),
-                                           QStringLiteral("Удалить абонента"), remove, &QAction::trigger);
+    QAction* removeTool = tools->addAction(
+        ToolIcons::deleteClient(), QStringLiteral("Удалить абонента"), remove, &QAction::trigger);
     removeTool->setObjectName(QStringLiteral("DeleteClientButton"));
     QAction* mass = client->addAction(QStringLiteral("Общая обработка"), this,
                                       &MainWindow::startMassProcessing);
@@ -214,8 +217,8 @@ void MainWindow::buildMenus() {
     addRightsAction(Login::Command::DeleteClient, removeTool);
     addRightsAction(Login::Command::MassProcessing, mass);
     client->addSeparator();
-    QAction* print = client->addAction(QStringLiteral("Печать списка абонентов"), this,
-                                       &MainWindow::printList);
+    QAction* print =
+        client->addAction(QStringLiteral("Печать списка абонентов"), this, &MainWindow::printList);
     print->setObjectName(QStringLiteral("PrintListAction"));
 
     for (QMenu* m : {operations, client, reports, service, help})
@@ -321,7 +324,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // --- the list ---
 
-const ResultSet& MainWindow::listRows() const { return m_listModel->rows(); }
+const ResultSet& MainWindow::listRows() const {
+    return m_listModel->rows();
+}
 
 bool MainWindow::showSelection(const SelectionStatement& selection) {
     if (!m_app.connected())
@@ -362,7 +367,8 @@ void MainWindow::ZapolnTabl() {
     m_headerBar->resizeSection(0, RowIndicatorWidth);
     m_headerBar->show();
     for (int i = 1; i <= n - 2; ++i) {
-        m_headerModel->setHeaderData(i, Qt::Horizontal, m_listModel->headerData(i - 1, Qt::Horizontal, Qt::DisplayRole));
+        m_headerModel->setHeaderData(
+            i, Qt::Horizontal, m_listModel->headerData(i - 1, Qt::Horizontal, Qt::DisplayRole));
         m_headerBar->resizeSection(i, withLine(listWidth(i - 1, n)));
     }
     m_headerBar->setOffset(m_grid->horizontalHeader()->offset());
@@ -380,8 +386,7 @@ void MainWindow::headerSectionClicked(int section) {
 }
 
 void MainWindow::sortBySection() {
-    const QString column =
-        m_headerModel->headerData(m_sortSection, Qt::Horizontal).toString();
+    const QString column = m_headerModel->headerData(m_sortSection, Qt::Horizontal).toString();
     if (!m_listOpen || m_sortSection <= 0 || column.isEmpty())
         return;
     // the list's statement is wrapped once more; a failing sort keeps the list as it was
@@ -480,9 +485,11 @@ void MainWindow::deleteClient() {
     takeCurrentRow(); // exactly the subscriber shown as current
     const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : 0;
     bool deleted = false;
-    if (!succeeded(m_prompter, [&] {
-            deleted = Clients::deleteClient(m_app, m_prompter, m_app.selection.CurrentClientId);
-        }) ||
+    if (!succeeded(m_prompter,
+                   [&] {
+                       deleted = Clients::deleteClient(m_app, m_prompter,
+                                                       m_app.selection.CurrentClientId);
+                   }) ||
         !deleted)
         return;
     setCurrentRow(row > 0 ? row - 1 : 0); // the list reopened on the core's news

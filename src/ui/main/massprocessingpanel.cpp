@@ -1,12 +1,10 @@
 #include "ui/main/massprocessingpanel.h"
 
-#include "ui/common/failures.h"
-
-#include "ui/common/controls.h"
-
 #include "app/clients.h"
 #include "db/dberror.h"
 #include "ui/common/addressboxes.h"
+#include "ui/common/controls.h"
+#include "ui/common/failures.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -55,8 +53,9 @@ MassProcessingPanel::MassProcessingPanel(AppContext& app, Prompter& prompter, QW
     m_house->setObjectName(QStringLiteral("MassHouseEdit"));
     m_building->setObjectName(QStringLiteral("MassBuildingEdit"));
     m_progress->setObjectName(QStringLiteral("MassProgress"));
-    m_kind->addItems({QStringLiteral("Изменить тариф"), QStringLiteral("Включить/исключить из начисления"),
-                      QStringLiteral("Изменить участок (контролера)"), QStringLiteral("Изменить адрес")});
+    m_kind->addItems(
+        {QStringLiteral("Изменить тариф"), QStringLiteral("Включить/исключить из начисления"),
+         QStringLiteral("Изменить участок (контролера)"), QStringLiteral("Изменить адрес")});
     m_service->setPlaceholderText(QStringLiteral("Выберите услугу"));
     m_tariff->setPlaceholderText(QStringLiteral("Новый тариф"));
     m_address->setNames({"MassRegionBox", "MassCityBox", "MassDistrictBox", "MassSettlementBox",
@@ -209,7 +208,8 @@ void MassProcessingPanel::ok() {
     m_progress->show();
     BarProgress progress(m_progress);
     QString refusal;
-    if (!succeeded(m_prompter, [&] { refusal = Clients::massProcess(m_app, clients, change, &progress); }))
+    if (!succeeded(m_prompter,
+                   [&] { refusal = Clients::massProcess(m_app, clients, change, &progress); }))
         return;
     if (!refusal.isEmpty()) {
         m_prompter.notify(refusal);

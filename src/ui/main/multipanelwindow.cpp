@@ -11,8 +11,9 @@
 #include <QVBoxLayout>
 
 MultiPanelWindow::MultiPanelWindow(AppContext& app, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
       m_app(app), m_passwordPanel(new QWidget(this)), m_passwordEdit(new QLineEdit) {
     setObjectName(QStringLiteral("TForm6"));
 

@@ -87,9 +87,9 @@ ReportWindow::ReportWindow(Prompter& prompter, QWidget* parent)
     QAction* printAction = bar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView),
                                           QStringLiteral("Печать"), this, &ReportWindow::print);
     printAction->setObjectName(QStringLiteral("PrintButton"));
-    QAction* saveAction = bar->addAction(style()->standardIcon(QStyle::SP_DialogSaveButton),
-                                         QStringLiteral("Сохранить в файл CSV"), this,
-                                         &ReportWindow::saveCsv);
+    QAction* saveAction =
+        bar->addAction(style()->standardIcon(QStyle::SP_DialogSaveButton),
+                       QStringLiteral("Сохранить в файл CSV"), this, &ReportWindow::saveCsv);
     saveAction->setObjectName(QStringLiteral("SaveButton"));
     bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
 
@@ -116,8 +116,8 @@ ReportWindow::ReportWindow(Prompter& prompter, QWidget* parent)
     layout->addWidget(m_grid);
 
     chooseCsvFile = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить как"),
-                                            QDir::homePath(), QStringLiteral("Файлы CSV (*.csv)"));
+        return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить как"), QDir::homePath(),
+                                            QStringLiteral("Файлы CSV (*.csv)"));
     };
 }
 
@@ -236,7 +236,8 @@ void ReportWindow::paintPages(QPrinter* printer) const {
                 w = columnX(c + m->columns) - columnX(c);
                 for (int k = 1; k < m->rows; ++k)
                     cellHeight += (m_table.rowHeight(r + k) > 0 ? m_table.rowHeight(r + k)
-                                                                : DefaultRowHeight) * scale;
+                                                                : DefaultRowHeight) *
+                                  scale;
             }
             painter.setFont(cellFont(font, cell.style));
             painter.drawText(QRectF(columnX(c) + 2 * scale, y, w - 4 * scale, cellHeight),
