@@ -161,13 +161,8 @@ QString save(AppContext& app, int clientId, Data data) {
     Connection& db = app.db();
     Transaction tx(db);
     db.execute(updateStatement(app, clientId, data));
-    const QString client = QString::number(clientId);
-    for (size_t i = 0; i < app.state.ShownServices.size() && i < data.tariffs.size(); ++i) {
-        const QString n = QString::number(app.state.ShownServices[i].IDUSL);
-        db.execute(u"delete * from Tarif%1 where CLIENT=%2"_s.arg(n, client));
-        db.execute(u"insert into Tarif%1 (CLIENT, TARIF) values (%2, %3)"_s.arg(
-            n, client, SqlText::singleQuoted(data.tariffs[i])));
-    }
+    for (size_t i = 0; i < app.state.ShownServices.size() && i < data.tariffs.size(); ++i)
+        Clients::replaceTariff(db, app.state.ShownServices[i].IDUSL, clientId, data.tariffs[i]);
     app.journal().HistZap(QStringLiteral("Client"), JournalText::clientChanged(), clientId, 0);
     tx.commit();
     emit app.changes.subscribersChanged(clientId);

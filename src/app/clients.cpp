@@ -14,6 +14,13 @@ QString defaultAccount(int clientId) {
     return QString::number(qint64(clientId / 100000) * 1000000 + clientId);
 }
 
+void replaceTariff(Connection& db, int serviceId, int clientId, const QString& tariff) {
+    const QString n = QString::number(serviceId), id = QString::number(clientId);
+    db.execute(u"delete * from Tarif%1 where CLIENT=%2"_s.arg(n, id));
+    db.execute(u"insert into Tarif%1 (CLIENT, TARIF) values (%2, %3)"_s.arg(
+        n, id, SqlText::singleQuoted(tariff)));
+}
+
 int addClient(AppContext& app) {
     Connection& db = app.db();
     Transaction tx(db);
@@ -91,16 +98,16 @@ QString tariffProblem(const TVidUslugi& service, const QString& text) {
 QString massProcess(AppContext& app, const std::vector<int>& clientIds, const MassChange& change,
                     Progress* progress) {
     const auto& services = app.state.ShownServices;
-    QString n, tariffText, journalText;
+    int serviceId = 0;
+    QString journalText;
     switch (change.kind) {
     case MassKind::Tariff:
         if (!change.service || *change.service < 0 || size_t(*change.service) >= services.size())
             return QStringLiteral("Выберите услугу из списка, тариф которой нужно изменить.");
-        n = QString::number(services[size_t(*change.service)].IDUSL);
+        serviceId = services[size_t(*change.service)].IDUSL;
         if (QString problem = tariffProblem(services[size_t(*change.service)], change.tariff);
             !problem.isEmpty())
             return problem;
-        tariffText = SqlText::singleQuoted(change.tariff);
         journalText = JournalText::tariffChanged();
         break;
     case MassKind::Inclusion:
@@ -125,9 +132,7 @@ QString massProcess(AppContext& app, const std::vector<int>& clientIds, const Ma
         const QString id = QString::number(clientIds[size_t(i)]);
         switch (change.kind) {
         case MassKind::Tariff:
-            db.execute(u"delete * from Tarif%1 where CLIENT=%2"_s.arg(n, id));
-            db.execute(
-                u"insert into Tarif%1 (CLIENT, TARIF) values (%2, %3)"_s.arg(n, id, tariffText));
+            replaceTariff(db, serviceId, clientIds[size_t(i)], change.tariff);
             break;
         case MassKind::Inclusion:
             db.execute(u"update Client set TIPZ=%1 where IDC=%2"_s.arg(

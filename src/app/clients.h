@@ -31,6 +31,10 @@ inline bool addressComplete(int city, int settlement, int street) {
     return (city != 0 || settlement != 0) && street != 0;
 }
 
+// Replaces a subscriber's tariff of one service (its Tarif table's row); the caller's
+// transaction holds it.
+void replaceTariff(Connection& db, int serviceId, int clientId, const QString& tariff);
+
 // A new Client row (the next IDC, its default account) and its journal line; returns the id.
 int addClient(AppContext& app);
 // The list showing the new subscriber alone (outer joins: it has no address yet).

@@ -115,22 +115,11 @@ MainWindow::MainWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     QAction* remove = m_headerMenu->addAction(QStringLiteral("Убрать столбец"));
     remove->setVisible(false);
 
-    m_mass = new MassProcessingPanel(m_app, m_prompter, central);
-    m_mass->selectedClients = [this] {
-        std::vector<int> ids;
-        if (!m_iterationSet)
-            return ids;
-        const ResultSet& rows = m_iterationSet->rows();
-        const int idc = m_iterationSet->columnIndex(QStringLiteral("IDC"));
-        for (int r = 0; idc >= 0 && r < rows.rowCount; ++r)
-            ids.push_back(int(rows.at(r, idc).toInteger()));
-        return ids;
-    };
-
-    m_mass->selectAgain = [this] {
+    m_mass = new MassProcessingPanel(m_app, m_prompter, *this, central);
+    connect(m_mass, &MassProcessingPanel::addressesChanged, this, [this] {
         if (m_documents)
             m_documents->select();
-    };
+    });
     // whatever a routine changed in the register, the list shows it
     connect(&m_app.changes, &ChangeNotifier::subscribersChanged, this, [this] {
         if (m_listOpen)
@@ -155,6 +144,17 @@ void MainWindow::startupDone(StartupOutcome outcome) {
 }
 
 MainWindow::~MainWindow() = default;
+
+std::vector<int> MainWindow::selectedClientIds() const {
+    std::vector<int> ids;
+    if (!m_iterationSet)
+        return ids;
+    const ResultSet& rows = m_iterationSet->rows();
+    const int idc = m_iterationSet->columnIndex(QStringLiteral("IDC"));
+    for (int r = 0; idc >= 0 && r < rows.rowCount; ++r)
+        ids.push_back(int(rows.at(r, idc).toInteger()));
+    return ids;
+}
 
 void MainWindow::setWindows(CardWindow* card, DocumentWindow* documents,
                             MultiPanelWindow* multiPanel, ReportWindow* report) {

@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "db/query.h"
 #include "ui/documents/documentwindow.h"
+#include "ui/main/massprocessingpanel.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -25,7 +26,7 @@ class ResultSetModel;
 // The main window: the frame (caption, period and user panels, the banner), the login on the
 // first show, the menus and tool bar, and the list of the selected subscribers with its header
 // bar (sort, hide a column, restore) and printing.
-class MainWindow : public QMainWindow, public SelectionTarget {
+class MainWindow : public QMainWindow, public SelectionTarget, public SelectedClients {
     Q_OBJECT
 public:
     MainWindow(AppContext& app, Prompter& prompter, QWidget* parent = nullptr);
@@ -37,6 +38,9 @@ public:
     // Shows what the start-up sequence left: the caption, the period's panel, the menus.
     void startupDone(StartupOutcome outcome);
     StartupOutcome startupOutcome() const { return m_startup; }
+
+    // The subscribers of the selection, from IterationSet (SelectedClients).
+    std::vector<int> selectedClientIds() const override;
 
     // The selection's list: counts in the caption, the list filled (SelectionTarget).
     bool showSelection(const SelectionStatement& selection) override;

@@ -34,10 +34,11 @@ private:
 };
 } // namespace
 
-MassProcessingPanel::MassProcessingPanel(AppContext& app, Prompter& prompter, QWidget* parent)
-    : QFrame(parent), m_app(app), m_prompter(prompter), m_kind(new QComboBox),
-      m_service(new QComboBox), m_second(new QComboBox), m_tariff(new QLineEdit),
-      m_house(new QLineEdit), m_building(new QLineEdit),
+MassProcessingPanel::MassProcessingPanel(AppContext& app, Prompter& prompter,
+                                         const SelectedClients& selection, QWidget* parent)
+    : QFrame(parent), m_app(app), m_prompter(prompter), m_selection(selection),
+      m_kind(new QComboBox), m_service(new QComboBox), m_second(new QComboBox),
+      m_tariff(new QLineEdit), m_house(new QLineEdit), m_building(new QLineEdit),
       m_addressGroup(new QGroupBox(QStringLiteral("Адресные данные"))),
       m_address(new AddressBoxes(app, prompter, AddressListForm::MassProcessing, this)),
       m_progress(new QProgressBar), m_buttons(new QWidget) {
@@ -199,7 +200,7 @@ void MassProcessingPanel::ok() {
     change.ST = ids.street;
     change.house = m_house->text();
     change.building = m_building->text();
-    const std::vector<int> clients = selectedClients ? selectedClients() : std::vector<int>{};
+    const std::vector<int> clients = m_selection.selectedClientIds();
     if (clients.empty()) {
         m_prompter.notify(QStringLiteral("Не выбрано ни одного абонента. Выберите абонентов в окне "
                                          "«Отбор абонентов» (F3), затем нажмите «О К»."));
@@ -219,8 +220,8 @@ void MassProcessingPanel::ok() {
     hideKinds();
     // the list reopened when the core announced the change; a new address may take
     // subscribers into the selection or out of it, so that one selects again
-    if (change.kind == Clients::MassKind::Address && selectAgain)
-        selectAgain();
+    if (change.kind == Clients::MassKind::Address)
+        emit addressesChanged();
 }
 
 void MassProcessingPanel::cancel() {

@@ -4,7 +4,6 @@
 #include "app/prompter.h"
 
 #include <QFrame>
-#include <functional>
 #include <vector>
 
 class AddressBoxes;
@@ -14,21 +13,29 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
+// Who knows the subscribers of the current selection (the main window's IterationSet).
+class SelectedClients {
+public:
+    virtual ~SelectedClients() = default;
+    virtual std::vector<int> selectedClientIds() const = 0;
+};
+
 // "Общая обработка": one change (tariff, inclusion in charging, area, address) for every
 // subscriber of the current selection.
 class MassProcessingPanel : public QFrame {
     Q_OBJECT
 public:
-    MassProcessingPanel(AppContext& app, Prompter& prompter, QWidget* parent);
-
-    // The subscribers of the selection (IterationSet), and what runs the selection again.
-    std::function<std::vector<int>()> selectedClients;
-    std::function<void()> selectAgain;
+    MassProcessingPanel(AppContext& app, Prompter& prompter, const SelectedClients& selection,
+                        QWidget* parent);
 
     void open();
     void kindChosen(int kind);
     void ok();
     void cancel();
+
+signals:
+    // New addresses may take subscribers into the selection or out of it: it is run again.
+    void addressesChanged();
 
 private:
     void hideKinds();
@@ -36,6 +43,7 @@ private:
 
     AppContext& m_app;
     Prompter& m_prompter;
+    const SelectedClients& m_selection;
     QComboBox *m_kind, *m_service, *m_second;
     QLineEdit *m_tariff, *m_house, *m_building;
     QGroupBox* m_addressGroup;
