@@ -3,6 +3,7 @@
 #include "app/config.h"
 #include "db/dberror.h"
 #include "db/query.h"
+#include "db/schema.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -134,5 +135,13 @@ void Sozdanie(AppContext& app, Prompter& prompter, Progress* progress) {
                 return;
             }
         }
+    }
+    try {
+        std::vector<int> ids;
+        for (const TVidUslugi& s : app.state.ShownServices)
+            ids.push_back(s.IDUSL);
+        Schema::ensureIndexes(app.db(), ids);
+    } catch (const DbError& e) {
+        prompter.error(e.message());
     }
 }

@@ -133,6 +133,7 @@ int createDatabase(const QString& path, const Period& period, const QString& adm
             throw DbError(QStringLiteral("Не удалось создать таблицы услуг."));
         if (demo)
             generateDemo(app, *demo);
+        app.db().updateStatistics();
     } catch (const DbError& e) {
         discard();
         return failure(e.message());

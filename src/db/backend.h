@@ -10,15 +10,17 @@
 #include <optional>
 #include <vector>
 
-// The rows of one result, read whole into memory.
-struct ResultSet {
+// The rows of one result, read whole into memory and kept compactly: 16 bytes a cell, the texts
+// as UTF-8 in one buffer. A cell becomes a Value when it is read, so a long list costs little more
+// than its text, and only the cells that are shown are ever converted.
+class ResultSet {
+public:
     QStringList columns;
     std::vector<JetColumnType> types; // declared Jet type per column, Unknown for expressions
-    std::vector<Value> cells;         // row after row
     int rowCount = 0;
 
-    const Value& at(int row, int column) const {
-        return cells[size_t(row) * columns.size() + column];
+    Value at(int row, int column) const {
+        return cellValue(m_cells[size_t(row) * size_t(columns.size()) + size_t(column)]);
     }
     // The position of a column by its name, without regard to case; -1 when missing.
     int columnIndex(QStringView name) const {
@@ -33,6 +35,46 @@ struct ResultSet {
                 return i;
         return -1;
     }
+
+    // Filling, cell after cell, row after row (the backend's reader).
+    void clearRows() {
+        m_cells.clear();
+        m_text.clear();
+        rowCount = 0;
+    }
+    void appendNull() { m_cells.push_back({Value::Kind::Null, 0, {0}}); }
+    void appendInteger(qint64 v) { m_cells.push_back({Value::Kind::Integer, 0, {v}}); }
+    void appendBool(bool v) { m_cells.push_back({Value::Kind::Bool, 0, {v ? -1 : 0}}); }
+    void appendReal(double v) {
+        Cell c{Value::Kind::Real, 0, {0}};
+        c.real = v;
+        m_cells.push_back(c);
+    }
+    // A text or a stored date, as UTF-8.
+    void appendText(const char* utf8, int bytes, bool date) {
+        m_cells.push_back({date ? Value::Kind::Date : Value::Kind::Text, quint32(bytes),
+                           {qint64(m_text.size())}});
+        m_text.insert(m_text.end(), utf8, utf8 + bytes);
+    }
+    void append(const Value& v);
+    void endRow() { ++rowCount; }
+    // What the rows take in memory (for the benchmarks).
+    size_t bytes() const { return m_cells.capacity() * sizeof(Cell) + m_text.capacity(); }
+
+private:
+    struct Cell {
+        Value::Kind kind;
+        quint32 length; // bytes of a text
+        union {
+            qint64 integer; // also a text's offset in m_text
+            double real;
+        };
+    };
+    static_assert(sizeof(Cell) == 16);
+    Value cellValue(const Cell& c) const;
+
+    std::vector<Cell> m_cells;
+    std::vector<char> m_text;
 };
 
 // A prepared statement of the backend, kept and reused for every statement of the same shape.
@@ -61,6 +103,7 @@ public:
     // Columns of a table in order, nullopt when the table does not exist.
     virtual std::optional<std::vector<CatalogColumn>> tableColumns(const QString& table) = 0;
     virtual QStringList tableNames() = 0;
+    virtual void updateStatistics() = 0;
     virtual void begin() = 0;
     virtual void commit() = 0;
     virtual void rollback() = 0;

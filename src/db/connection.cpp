@@ -419,6 +419,14 @@ void Connection::clearStatementCache() {
     m_shape = StatementShape();
 }
 
+void Connection::updateStatistics() {
+    try {
+        m_backend->updateStatistics();
+    } catch (const BackendError& e) {
+        fail(QStringLiteral("ANALYZE"), e.reason, e.busy);
+    }
+}
+
 QStringList Connection::tableNames() {
     try {
         return m_backend->tableNames();

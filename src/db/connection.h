@@ -35,6 +35,10 @@ public:
     // Runs a statement without reading its rows; returns the rows changed.
     qint64 execute(const QString& statement) { return run(statement, false).changes; }
 
+    // Brings the engine's statistics of the tables up to date, so that it chooses good plans
+    // over a large office (after a demo or an import).
+    void updateStatistics();
+
     Catalog& catalog() { return m_catalog; }
     Backend& backend() { return *m_backend; }
     QStringList tableNames();

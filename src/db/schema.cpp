@@ -8,6 +8,29 @@
 
 namespace Schema {
 
+void ensureIndexes(Connection& db, const std::vector<int>& serviceIds) {
+    // the lists join every subscriber to its street, district, settlement or city and to its
+    // balances, and the routines read one subscriber's rows at a time: without these indexes the
+    // engine builds them anew for every statement over a large office
+    QStringList statements = {
+        QStringLiteral("CREATE INDEX IF NOT EXISTS StreetId ON Street (ID)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS RajonId ON Rajon (ID)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS NasPunktId ON NasPunkt (ID)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS GorodId ON Gorod (ID)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS UchastokId ON Uchastok (ID)"),
+    };
+    const QStringList existing = db.tableNames();
+    for (int id : serviceIds)
+        for (const char* table : {"Nachisl", "Oplata", "Korrekt", "Dolg", "Tarif"}) {
+            const QString name = QLatin1String(table) + QString::number(id);
+            if (existing.contains(name, Qt::CaseInsensitive))
+                statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1Client ON %1 (CLIENT)")
+                                  .arg(name);
+        }
+    for (const QString& statement : statements)
+        db.execute(statement);
+}
+
 void createFixedTables(Connection& db) {
     static const char* const tables[] = {
         "CREATE TABLE Client (IDC long, LS text, FIO text, RG long, GD long, RN long, NP long, "

@@ -210,8 +210,7 @@ public:
         if (rows) {
             rows->columns = m_columns;
             rows->types = m_types;
-            rows->cells.clear();
-            rows->rowCount = 0;
+            rows->clearRows();
         }
         const int n = int(m_columns.size());
         for (;;) {
@@ -226,8 +225,8 @@ public:
             if (!rows)
                 break;
             for (int i = 0; i < n; ++i)
-                rows->cells.push_back(columnValue(m_stmt, i, m_types[size_t(i)]));
-            ++rows->rowCount;
+                appendColumn(*rows, m_stmt, i, m_types[size_t(i)]);
+            rows->endRow();
         }
         if (changes)
             *changes = sqlite3_changes64(m_db);
@@ -270,6 +269,10 @@ SqliteBackend::SqliteBackend(const QString& path, OpenMode mode) {
     // no statement may corrupt the file's own structures (writable schema and the like)
     sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     registerJetFunctions(m_db);
+    // sorting and UNIONs of a long list work in memory instead of temporary files, and the pages
+    // of a large office stay cached between the statements of a routine (32 MiB)
+    sqlite3_exec(m_db, "PRAGMA temp_store = MEMORY; PRAGMA cache_size = -32768", nullptr, nullptr,
+                 nullptr);
     // a file that is not a database fails here rather than at the first statement
     char* err = nullptr;
     if (sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) !=
@@ -283,8 +286,12 @@ SqliteBackend::SqliteBackend(const QString& path, OpenMode mode) {
 }
 
 SqliteBackend::~SqliteBackend() {
+    // keeps the statistics the planner uses current, as SQLite advises before closing
+    sqlite3_exec(m_db, "PRAGMA optimize", nullptr, nullptr, nullptr);
     sqlite3_close_v2(m_db);
 }
+
+void SqliteBackend::updateStatistics() { execute(QStringLiteral("ANALYZE")); }
 
 const SqlDialect& SqliteBackend::dialect() const {
     return sqliteDialect();

@@ -23,6 +23,7 @@ public:
     void execute(const QString& sql) override;
     std::optional<std::vector<CatalogColumn>> tableColumns(const QString& table) override;
     QStringList tableNames() override;
+    void updateStatistics() override;
     void begin() override;
     void commit() override;
     void rollback() override;

@@ -648,15 +648,39 @@ void add(sqlite3* db, const char* name, int args, ScalarFunction fn, bool determ
 
 } // namespace
 
-Value columnValue(sqlite3_stmt* stmt, int column, JetColumnType declared) {
-    const int storage = sqlite3_column_type(stmt, column);
-    if (storage == SQLITE_TEXT || storage == SQLITE_BLOB) {
-        const QString text =
-            textOf(sqlite3_column_text(stmt, column), sqlite3_column_bytes(stmt, column));
-        return fromStorage(SQLITE_TEXT, 0, 0, &text, declared);
+namespace {
+
+// "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss", as bytes
+bool storedDateBytes(const unsigned char* t, int n) {
+    if (n != 10 && n != 19)
+        return false;
+    static constexpr char Pattern[] = "dddd-dd-dd dd:dd:dd";
+    for (int i = 0; i < n; ++i)
+        if (Pattern[i] == 'd' ? !(t[i] >= '0' && t[i] <= '9') : t[i] != Pattern[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+void appendColumn(ResultSet& rows, sqlite3_stmt* stmt, int column, JetColumnType declared) {
+    switch (sqlite3_column_type(stmt, column)) {
+    case SQLITE_INTEGER: {
+        const qint64 v = sqlite3_column_int64(stmt, column);
+        return declared.type == JetType::YesNo ? rows.appendBool(v != 0) : rows.appendInteger(v);
     }
-    return fromStorage(storage, sqlite3_column_int64(stmt, column),
-                       sqlite3_column_double(stmt, column), nullptr, declared);
+    case SQLITE_FLOAT:
+        return rows.appendReal(sqlite3_column_double(stmt, column));
+    case SQLITE_NULL:
+        return rows.appendNull();
+    default:
+        break;
+    }
+    const auto* text = sqlite3_column_text(stmt, column);
+    const int bytes = sqlite3_column_bytes(stmt, column);
+    const bool date = declared.type == JetType::Date ||
+                      (declared.type == JetType::Unknown && storedDateBytes(text, bytes));
+    rows.appendText(reinterpret_cast<const char*>(text), bytes, date);
 }
 
 Value argumentValue(sqlite3_value* value) {

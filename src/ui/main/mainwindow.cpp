@@ -147,13 +147,25 @@ MainWindow::~MainWindow() = default;
 
 std::vector<int> MainWindow::selectedClientIds() const {
     std::vector<int> ids;
-    if (!m_iterationSet)
+    Query* all = const_cast<MainWindow*>(this)->iterationSet();
+    if (!all)
         return ids;
-    const ResultSet& rows = m_iterationSet->rows();
-    const int idc = m_iterationSet->columnIndex(QStringLiteral("IDC"));
+    const ResultSet& rows = all->rows();
+    const int idc = all->columnIndex(QStringLiteral("IDC"));
     for (int r = 0; idc >= 0 && r < rows.rowCount; ++r)
         ids.push_back(int(rows.at(r, idc).toInteger()));
     return ids;
+}
+
+Query* MainWindow::iterationSet() {
+    if (!m_iterationSet)
+        return nullptr;
+    if (!m_iterationSet->isOpen()) {
+        if (!succeeded(m_prompter, [&] { m_iterationSet->open(); }))
+            return nullptr;
+        takeCurrentRow(); // on the current subscriber
+    }
+    return m_iterationSet.get();
 }
 
 void MainWindow::setWindows(CardWindow* card, DocumentWindow* documents,
@@ -332,12 +344,11 @@ bool MainWindow::showSelection(const SelectionStatement& selection) {
     if (!m_app.connected())
         return false;
     SelectionResult result;
-    auto iteration = std::make_unique<Query>(m_app.db());
-    if (!succeeded(m_prompter, [&] {
-            iteration->open(SelectionSql::iteration(selection.SelectionFilter));
-            result = runSelection(m_app.db(), selection);
-        }))
+    if (!succeeded(m_prompter, [&] { result = runSelection(m_app.db(), selection); }))
         return false;
+    // every column of every selected subscriber is read only when a routine walks them
+    auto iteration = std::make_unique<Query>(m_app.db());
+    iteration->setSql(SelectionSql::iteration(selection.SelectionFilter));
     m_app.selection.ListSql = selection.ListSql;
     m_app.selection.SelectionFilter = selection.SelectionFilter;
     m_iterationSet = std::move(iteration);
@@ -417,8 +428,8 @@ void MainWindow::takeCurrentRow() {
     if (row < 0 || row >= rows.rowCount || idcColumn < 0)
         return;
     m_app.selection.CurrentClientId = int(rows.at(row, idcColumn).toInteger());
-    if (!m_iterationSet)
-        return;
+    if (!m_iterationSet || !m_iterationSet->isOpen())
+        return; // positioned when it is opened
     // IterationSet stands on the same subscriber (found by id: the list may be sorted)
     const ResultSet& all = m_iterationSet->rows();
     const int idc = m_iterationSet->columnIndex(QStringLiteral("IDC"));
@@ -453,7 +464,7 @@ void MainWindow::reopenList() {
         return;
     const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : 0;
     if (!succeeded(m_prompter, [&] {
-            if (m_iterationSet)
+            if (m_iterationSet && m_iterationSet->isOpen())
                 m_iterationSet->open();
             m_listModel->setRows(m_app.db().query(m_app.selection.ListSql));
         }))

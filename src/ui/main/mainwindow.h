@@ -55,7 +55,8 @@ public:
     QHeaderView* headerBar() const { return m_headerBar; }
     QTableView* listGrid() const { return m_grid; }
     const ResultSet& listRows() const;
-    Query* iterationSet() { return m_iterationSet.get(); }
+    // IterationSet, read when first needed and standing on the current subscriber.
+    Query* iterationSet();
     QMenu* headerMenu() const { return m_headerMenu; }
     QLabel* banner() const { return m_banner; }
 
