@@ -198,11 +198,17 @@ void logStatement(const QString& statement) {
 
 } // namespace
 
-Connection::Result Connection::run(const QString& statement, bool readRows) {
+void Connection::queryInto(const QString& statement, ResultSet& rows) {
+    const Result r = run(statement, true, &rows);
+    if (!r.hasRows)
+        rows.clearRows();
+}
+
+Connection::Result Connection::run(const QString& statement, bool readRows, ResultSet* into) {
     logStatement(statement);
     // whatever fails below leaves as the engine's own error, never as the backend's
     try {
-        return runUnguarded(statement, readRows);
+        return runUnguarded(statement, readRows, into);
     } catch (const BackendError& e) {
         fail(statement, e.reason, e.busy);
     } catch (const std::bad_alloc&) {
@@ -210,7 +216,8 @@ Connection::Result Connection::run(const QString& statement, bool readRows) {
     }
 }
 
-Connection::Result Connection::runUnguarded(const QString& statement, bool readRows) {
+Connection::Result Connection::runUnguarded(const QString& statement, bool readRows,
+                                            ResultSet* into) {
     // the usual way: one pass finds the shape, and its prepared statement is reused
     const bool shaped = scanStatementShape(statement, m_shape);
     Prepared* prepared = nullptr;
@@ -255,8 +262,8 @@ Connection::Result Connection::runUnguarded(const QString& statement, bool readR
     Result result;
     result.hasRows = prepared->statement->returnsRows();
     try {
-        prepared->statement->run(result.hasRows && readRows ? &result.rows : nullptr,
-                                 &result.changes);
+        ResultSet* rows = into ? into : &result.rows;
+        prepared->statement->run(result.hasRows && readRows ? rows : nullptr, &result.changes);
     } catch (const BackendError& e) {
         fail(statement, e.reason, e.busy);
     }

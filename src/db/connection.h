@@ -32,6 +32,9 @@ public:
     };
     Result run(const QString& statement) { return run(statement, true); }
     ResultSet query(const QString& statement) { return run(statement, true).rows; }
+    // The rows of a statement into `rows`, reusing its buffers (a Query opened again and again
+    // allocates nothing new).
+    void queryInto(const QString& statement, ResultSet& rows);
     // Runs a statement without reading its rows; returns the rows changed.
     qint64 execute(const QString& statement) { return run(statement, false).changes; }
 
@@ -61,8 +64,8 @@ private:
         std::vector<ParamSlot> params;
     };
 
-    Result run(const QString& statement, bool readRows);
-    Result runUnguarded(const QString& statement, bool readRows);
+    Result run(const QString& statement, bool readRows, ResultSet* into = nullptr);
+    Result runUnguarded(const QString& statement, bool readRows, ResultSet* into);
     Result runSchema(const QString& statement, const Translation& tr);
     Result runSelectInto(const QString& statement, const Translation& tr,
                          const std::vector<Value>& literals);

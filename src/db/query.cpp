@@ -5,15 +5,19 @@
 
 void Query::open() {
     m_open = false;
-    m_rows = {};
     m_row = 0;
-    m_rows = m_connection.query(m_sql);
+    try {
+        m_connection.queryInto(m_sql, m_rows); // the buffers of the last opening are reused
+    } catch (...) {
+        m_rows.clearRows(); // a failed opening leaves no rows behind
+        throw;
+    }
     m_open = true;
 }
 
 void Query::close() {
     m_open = false;
-    m_rows = {};
+    m_rows = ResultSet();
     m_row = 0;
 }
 
