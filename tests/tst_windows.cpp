@@ -1,4 +1,5 @@
 #include "db/journal.h"
+#include "db/transaction.h"
 #include "programfixture.h"
 #include "testsupport.h"
 #include "ui/common/translations.h"
@@ -45,6 +46,7 @@ private slots:
     void closeBoxOfThePasswordAsksAgain();
     void closingAfterLoginAsksNothing();
     void plainSelectionListsAndCounts();
+    void longListShowsItsFirstScreenAndReadsOn();
     void quoteInACriterionSelectsNothing();
     void cascadeRefillsTheLowerLists();
     void enterMovesAlongTheCriteria();
@@ -191,6 +193,37 @@ void TestWindows::plainSelectionListsAndCounts() {
     QCOMPARE(p.app.selection.SelectionFilter, uR"(WHERE (((Client.DOM) BETWEEN "5" and "7")))"_s);
     QCOMPARE(p.listColumn(0), (QStringList{u"101"_s, u"102"_s}));
     QVERIFY(p.main()->windowTitle().endsWith(u"Выбрано 2 абонетов (Жильцов: 5 чел.)"_s));
+}
+
+void TestWindows::longListShowsItsFirstScreenAndReadsOn() {
+    Program p;
+    QVERIFY(p.login(u"secret"_s));
+    {
+        Transaction tx(p.db.db());
+        for (int idc = 10; idc < 510; ++idc)
+            p.db.db().execute(
+                u"insert into Client (IDC, LS, FIO, RG, GD, RN, NP, ST, DOM, UCH, KOL) "
+                u"values (%1, \"%2\", \"Абонент %1\", 1, 0, 1, 1, 1, \"1\", 1, 1)"_s.arg(
+                    QString::number(idc), QString::number(100000 + idc)));
+        tx.commit();
+    }
+    p.select([] {});
+    // the caption counts everybody at once; the list shows its first screen and reads on
+    QVERIFY2(p.main()->windowTitle().endsWith(u"Выбрано 504 абонетов (Жильцов: 510 чел.)"_s),
+             qPrintable(p.main()->windowTitle()));
+    QVERIFY(p.main()->listRows().rowCount < 503);
+    QTRY_COMPARE(p.main()->listRows().rowCount, 503); // 104 has no street
+    QStringList accounts = p.listColumn(0);
+    accounts.removeDuplicates();
+    QCOMPARE(accounts.size(), 503);
+    // sorting, and printing the whole list, right after a selection
+    p.select([] {});
+    p.main()->headerSectionClicked(1);
+    p.main()->sortBySection();
+    p.main()->findChild<QAction*>(u"PrintListAction"_s)->trigger();
+    QCOMPARE(p.windows->report->table().rowCount(), 504); // the heading and every subscriber
+    QTRY_COMPARE(p.main()->listRows().rowCount, 503);
+    QCOMPARE(p.listColumn(0).first(), u"100010"_s);
 }
 
 void TestWindows::quoteInACriterionSelectsNothing() {

@@ -52,12 +52,15 @@ public:
     }
     // A text or a stored date, as UTF-8.
     void appendText(const char* utf8, int bytes, bool date) {
-        m_cells.push_back({date ? Value::Kind::Date : Value::Kind::Text, quint32(bytes),
+        m_cells.push_back({date ? Value::Kind::Date : Value::Kind::Text,
+                           quint32(bytes),
                            {qint64(m_text.size())}});
         m_text.insert(m_text.end(), utf8, utf8 + bytes);
     }
     void append(const Value& v);
     void endRow() { ++rowCount; }
+    // The rows of another result of the same columns, after these.
+    void appendRows(const ResultSet& other);
     // What the rows take in memory (for the benchmarks).
     size_t bytes() const { return m_cells.capacity() * sizeof(Cell) + m_text.capacity(); }
 
@@ -89,6 +92,9 @@ public:
     // Runs the statement. Rows are collected when rows is given; without it a statement that
     // returns rows stops at its first row (a probe reads nothing).
     virtual void run(ResultSet* rows, qint64* changes) = 0;
+    // Reads on: appends at most maxRows more rows (the columns are set on the first call);
+    // false once the statement has no more rows (it is then reset).
+    virtual bool readRows(ResultSet& rows, int maxRows) = 0;
     virtual bool returnsRows() const = 0;
 };
 

@@ -198,6 +198,46 @@ void logStatement(const QString& statement) {
 
 } // namespace
 
+std::unique_ptr<Connection::RowReader> Connection::openReader(const QString& statement) {
+    logStatement(statement);
+    std::unique_ptr<RowReader> reader(new RowReader(*this, statement));
+    try {
+        const std::vector<JetToken> tokens = tokenizeJet(statement);
+        const std::vector<int> lifted = liftedLiterals(tokens);
+        std::vector<Value> literals;
+        for (size_t i = 0; i < tokens.size(); ++i)
+            if (lifted[i] >= 0)
+                literals.push_back(literalValue(tokens[i]));
+        const Translation tr = m_translator.translate(statement, tokens, lifted);
+        if (tr.kind != Translation::Kind::Statement)
+            fail(statement, QStringLiteral("запрос не возвращает строк"));
+        reader->m_prepared = m_backend->prepare(tr.sql);
+        if (!reader->m_prepared->returnsRows())
+            fail(statement, QStringLiteral("запрос не возвращает строк"));
+        bindParams(*reader->m_prepared, tr.params, literals, statement);
+    } catch (const BackendError& e) {
+        fail(statement, e.reason, e.busy);
+    }
+    return reader;
+}
+
+bool Connection::RowReader::read(ResultSet& rows, int maxRows) {
+    if (m_done)
+        return false;
+    try {
+        m_done = !m_prepared->readRows(rows, maxRows);
+    } catch (const BackendError& e) {
+        m_done = true;
+        m_db.fail(m_statement, e.reason, e.busy);
+    } catch (const std::bad_alloc&) {
+        m_done = true;
+        m_db.fail(m_statement, QStringLiteral("out of memory"));
+    }
+    if (m_done)
+        m_prepared.reset(); // the read lock goes with it
+    return !m_done;
+}
+
 void Connection::queryInto(const QString& statement, ResultSet& rows) {
     const Result r = run(statement, true, &rows);
     if (!r.hasRows)

@@ -35,6 +35,27 @@ public:
     // The rows of a statement into `rows`, reusing its buffers (a Query opened again and again
     // allocates nothing new).
     void queryInto(const QString& statement, ResultSet& rows);
+
+    // Reads the rows of one SELECT a chunk at a time, so that a long list shows its first rows
+    // while the rest is read. It has a prepared statement of its own; until it has read every
+    // row it holds the database's read lock, so its user reads on without waiting for the user.
+    class RowReader {
+    public:
+        // Appends at most maxRows more rows; false once every row is read. Throws DbError.
+        bool read(ResultSet& rows, int maxRows);
+        bool done() const { return m_done; }
+
+    private:
+        friend class Connection;
+        RowReader(Connection& db, QString statement)
+            : m_db(db), m_statement(std::move(statement)) {}
+        Connection& m_db;
+        QString m_statement;
+        std::unique_ptr<BackendStatement> m_prepared;
+        bool m_done = false;
+    };
+    // Throws DbError when the statement fails or returns no rows.
+    std::unique_ptr<RowReader> openReader(const QString& statement);
     // Runs a statement without reading its rows; returns the rows changed.
     qint64 execute(const QString& statement) { return run(statement, false).changes; }
 

@@ -36,3 +36,15 @@ void ResultSet::append(const Value& v) {
     }
     }
 }
+
+void ResultSet::appendRows(const ResultSet& other) {
+    const qint64 shift = qint64(m_text.size());
+    m_text.insert(m_text.end(), other.m_text.begin(), other.m_text.end());
+    m_cells.reserve(m_cells.size() + other.m_cells.size());
+    for (Cell c : other.m_cells) {
+        if (c.kind == Value::Kind::Text || c.kind == Value::Kind::Date)
+            c.integer += shift;
+        m_cells.push_back(c);
+    }
+    rowCount += other.rowCount;
+}

@@ -206,6 +206,30 @@ public:
 
     bool returnsRows() const override { return !m_columns.isEmpty(); }
 
+    bool readRows(ResultSet& rows, int maxRows) override {
+        if (rows.columns.isEmpty()) {
+            rows.columns = m_columns;
+            rows.types = m_types;
+        }
+        const int n = int(m_columns.size());
+        for (int read = 0; read < maxRows; ++read) {
+            const int rc = sqlite3_step(m_stmt);
+            if (rc == SQLITE_DONE) {
+                sqlite3_reset(m_stmt);
+                return false;
+            }
+            if (rc != SQLITE_ROW) {
+                const BackendError error{errorOf(m_db), (rc & 0xff) == SQLITE_BUSY};
+                sqlite3_reset(m_stmt);
+                throw error;
+            }
+            for (int i = 0; i < n; ++i)
+                appendColumn(rows, m_stmt, i, m_types[size_t(i)]);
+            rows.endRow();
+        }
+        return true;
+    }
+
     void run(ResultSet* rows, qint64* changes) override {
         if (rows) {
             rows->columns = m_columns;
@@ -291,7 +315,9 @@ SqliteBackend::~SqliteBackend() {
     sqlite3_close_v2(m_db);
 }
 
-void SqliteBackend::updateStatistics() { execute(QStringLiteral("ANALYZE")); }
+void SqliteBackend::updateStatistics() {
+    execute(QStringLiteral("ANALYZE"));
+}
 
 const SqlDialect& SqliteBackend::dialect() const {
     return sqliteDialect();

@@ -108,11 +108,16 @@ SelectionStatement buildSelection(const SelectionCriteria& c, bool plainMode,
     return out;
 }
 
-SelectionResult runSelection(Connection& db, const SelectionStatement& selection) {
+SelectionResult countSelection(Connection& db, const SelectionStatement& selection) {
     SelectionResult r;
     r.count = db.query(SelectionSql::count(selection.SelectionFilter)).at(0, 0).toInteger();
     const ResultSet sum = db.query(SelectionSql::residents(selection.SelectionFilter));
     r.residents = sum.rowCount ? sum.at(0, 0).toInteger() : 0;
+    return r;
+}
+
+SelectionResult runSelection(Connection& db, const SelectionStatement& selection) {
+    SelectionResult r = countSelection(db, selection);
     r.list = db.query(selection.ListSql);
     return r;
 }

@@ -51,6 +51,8 @@ struct SelectionResult {
 };
 // Runs the selection's list, count and residents statements. Throws DbError.
 SelectionResult runSelection(Connection& db, const SelectionStatement& selection);
+// The count and the residents alone (the window reads the list itself, a screen at a time).
+SelectionResult countSelection(Connection& db, const SelectionStatement& selection);
 // The main window's caption after a selection.
 QString selectionCaption(const QString& programTitle, const SelectionResult& result);
 

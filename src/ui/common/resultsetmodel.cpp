@@ -8,6 +8,14 @@ void ResultSetModel::setRows(ResultSet rows) {
     endResetModel();
 }
 
+void ResultSetModel::appendRows(const ResultSet& more) {
+    if (more.rowCount == 0)
+        return;
+    beginInsertRows({}, m_rows.rowCount, m_rows.rowCount + more.rowCount - 1);
+    m_rows.appendRows(more);
+    endInsertRows();
+}
+
 int ResultSetModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows.rowCount;
 }

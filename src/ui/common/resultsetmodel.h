@@ -13,6 +13,8 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void setRows(ResultSet rows);
+    // More rows of the same columns, after the ones shown.
+    void appendRows(const ResultSet& more);
     const ResultSet& rows() const { return m_rows; }
     // Asked for every painted row; an invalid colour paints it the standard way.
     void setRowColour(std::function<QColor(const ResultSet&, int row)> colour) {

@@ -344,7 +344,8 @@ bool MainWindow::showSelection(const SelectionStatement& selection) {
     if (!m_app.connected())
         return false;
     SelectionResult result;
-    if (!succeeded(m_prompter, [&] { result = runSelection(m_app.db(), selection); }))
+    if (!succeeded(m_prompter, [&] { result = countSelection(m_app.db(), selection); }) ||
+        !loadList(selection.ListSql))
         return false;
     // every column of every selected subscriber is read only when a routine walks them
     auto iteration = std::make_unique<Query>(m_app.db());
@@ -352,7 +353,6 @@ bool MainWindow::showSelection(const SelectionStatement& selection) {
     m_app.selection.ListSql = selection.ListSql;
     m_app.selection.SelectionFilter = selection.SelectionFilter;
     m_iterationSet = std::move(iteration);
-    m_listModel->setRows(std::move(result.list));
     m_listOpen = true;
     ZapolnTabl();
     if (m_listModel->rowCount() > 0)
@@ -402,12 +402,9 @@ void MainWindow::sortBySection() {
         return;
     // the list's statement is wrapped once more; a failing sort keeps the list as it was
     const QString sorted = SelectionSql::sorted(m_app.selection.ListSql, column);
-    if (!succeeded(m_prompter, [&] {
-            ResultSet rows = m_app.db().query(sorted);
-            m_app.selection.ListSql = sorted;
-            m_listModel->setRows(std::move(rows));
-        }))
+    if (!loadList(sorted))
         return;
+    m_app.selection.ListSql = sorted;
     ZapolnTabl();
     if (m_listModel->rowCount() > 0)
         m_grid->setCurrentIndex(m_listModel->index(0, 0));
@@ -452,6 +449,8 @@ void MainWindow::openCard() {
 }
 
 void MainWindow::setCurrentRow(int row) {
+    if (row >= m_listModel->rowCount())
+        finishList(); // a row the screen-at-a-time reading has not reached yet
     if (m_listModel->rowCount() == 0)
         return;
     row = std::clamp(row, 0, m_listModel->rowCount() - 1);
@@ -463,15 +462,57 @@ void MainWindow::reopenList() {
     if (!m_app.connected() || m_app.selection.ListSql.isEmpty())
         return;
     const int row = m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : 0;
-    if (!succeeded(m_prompter, [&] {
-            if (m_iterationSet && m_iterationSet->isOpen())
-                m_iterationSet->open();
-            m_listModel->setRows(m_app.db().query(m_app.selection.ListSql));
-        }))
+    if (!succeeded(m_prompter,
+                   [&] {
+                       if (m_iterationSet && m_iterationSet->isOpen())
+                           m_iterationSet->open();
+                   }) ||
+        !loadList(m_app.selection.ListSql))
         return;
     m_listOpen = true;
     ZapolnTabl();
     setCurrentRow(row);
+}
+
+bool MainWindow::loadList(const QString& sql) {
+    // the first screen is read at once; a long list goes on from the event loop, so its first
+    // rows show while the rest is read (a failing statement keeps the list as it was)
+    constexpr int FirstScreen = 200;
+    std::unique_ptr<Connection::RowReader> reader;
+    ResultSet first;
+    if (!succeeded(m_prompter, [&] {
+            reader = m_app.db().openReader(sql);
+            reader->read(first, FirstScreen);
+        }))
+        return false;
+    m_listReader = reader->done() ? nullptr : std::move(reader);
+    m_listModel->setRows(std::move(first));
+    if (m_listReader)
+        QTimer::singleShot(0, this, &MainWindow::readOn);
+    return true;
+}
+
+void MainWindow::readOn() {
+    if (!m_listReader)
+        return;
+    constexpr int Chunk = 20000;
+    ResultSet more;
+    more.columns = m_listModel->rows().columns;
+    more.types = m_listModel->rows().types;
+    if (!succeeded(m_prompter, [&] { m_listReader->read(more, Chunk); })) {
+        m_listReader.reset();
+        return;
+    }
+    m_listModel->appendRows(more);
+    if (m_listReader->done())
+        m_listReader.reset();
+    else
+        QTimer::singleShot(0, this, &MainWindow::readOn);
+}
+
+void MainWindow::finishList() {
+    while (m_listReader)
+        readOn();
 }
 
 void MainWindow::addClient() {
@@ -515,6 +556,7 @@ void MainWindow::startMassProcessing() {
 void MainWindow::printList() {
     if (!m_report)
         return;
+    finishList(); // the whole list is printed
     ReportTable table;
     fillSubscriberList(table, m_listModel->rows());
     m_report->showTable(table);

@@ -72,6 +72,8 @@ public:
     MassProcessingPanel* massPanel() const { return m_mass; }
     // Reopens the list and IterationSet with their statements, on the same row.
     void reopenList();
+    // Reads the rest of a long list at once (printing, a row beyond the read ones).
+    void finishList();
     // Registers the actions a rights level may disable (the commands of later windows too).
     void addRightsAction(Login::Command command, QAction* action);
 
@@ -94,6 +96,9 @@ private:
     void openCard();
     void setCurrentRow(int row);
     void writeJournal(const QString& action);
+    // Opens a list statement: its first screen at once, the rest read on from the event loop.
+    bool loadList(const QString& sql);
+    void readOn();
 
     AppContext& m_app;
     Prompter& m_prompter;
@@ -114,6 +119,7 @@ private:
     QMenu* m_headerMenu;
     std::unique_ptr<Query> m_iterationSet; // IterationSet: every column of the listed subscribers
     bool m_listOpen = false;
+    std::unique_ptr<Connection::RowReader> m_listReader; // the rest of a long list, until read
     int m_sortSection = 0;
     bool m_shownOnce = false;
     QHash<int, QList<QAction*>> m_rightsActions;
