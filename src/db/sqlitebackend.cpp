@@ -310,7 +310,9 @@ SqliteBackend::SqliteBackend(const QString& path, OpenMode mode) {
 }
 
 SqliteBackend::~SqliteBackend() {
-    // keeps the statistics the planner uses current, as SQLite advises before closing
+    // keeps the statistics the planner uses current, as SQLite advises before closing; never
+    // waits for another workstation's lock (it is simply skipped then)
+    sqlite3_busy_timeout(m_db, 0);
     sqlite3_exec(m_db, "PRAGMA optimize", nullptr, nullptr, nullptr);
     sqlite3_close_v2(m_db);
 }
