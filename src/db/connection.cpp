@@ -75,6 +75,7 @@ QString russianReason(const QString& reason) {
         {"^LIKE or GLOB pattern too complex$", "слишком длинный шаблон LIKE"},
         {"^integer overflow$", "переполнение целого числа"},
         {"^interrupted$", "запрос прерван"},
+        {"^abort due to ROLLBACK$", "чтение прервано отменой изменений; повторите выборку"},
         {"^(.*) has (\\d+) columns but (\\d+) values were supplied$",
          "в таблице %1 столбцов %2, а значений %3"},
         {"^SELECTs to the left and right of (UNION|UNION ALL|INTERSECT|EXCEPT) do not have the "
