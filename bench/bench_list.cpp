@@ -86,8 +86,6 @@ Times runProgram(AppContext& app, ResultSetModel& model, size_t* bytes) {
     times.first = double(t.nsecsElapsed()) / 1e6;
     while (!reader->done()) {
         ResultSet more;
-        more.columns = model.rows().columns;
-        more.types = model.rows().types;
         reader->read(more, 20000);
         model.appendRows(more);
     }

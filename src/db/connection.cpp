@@ -135,6 +135,10 @@ Connection::~Connection() {
 }
 
 std::unique_ptr<Connection> Connection::openSqlite(const QString& path, OpenMode mode) {
+    auto refuse = [&path](const QString& reason) {
+        throw DbError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, reason), {},
+                      reason);
+    };
     std::unique_ptr<Connection> connection;
     bool programs = true;
     try {
@@ -146,16 +150,10 @@ std::unique_ptr<Connection> Connection::openSqlite(const QString& path, OpenMode
         if (mode == OpenMode::Existing)
             programs = !connection->m_backend->tableNames().isEmpty();
     } catch (const BackendError& e) {
-        const QString reason = russianReason(e.reason);
-        throw DbError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, reason), {},
-                      reason);
+        refuse(russianReason(e.reason));
     }
-    if (!programs) {
-        const QString reason =
-            QStringLiteral("это не база данных программы (в файле нет ни одной таблицы)");
-        throw DbError(QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, reason), {},
-                      reason);
-    }
+    if (!programs)
+        refuse(QStringLiteral("это не база данных программы (в файле нет ни одной таблицы)"));
     return connection;
 }
 
@@ -203,13 +201,8 @@ std::unique_ptr<Connection::RowReader> Connection::openReader(const QString& sta
     logStatement(statement);
     std::unique_ptr<RowReader> reader(new RowReader(*this, statement));
     try {
-        const std::vector<JetToken> tokens = tokenizeJet(statement);
-        const std::vector<int> lifted = liftedLiterals(tokens);
         std::vector<Value> literals;
-        for (size_t i = 0; i < tokens.size(); ++i)
-            if (lifted[i] >= 0)
-                literals.push_back(literalValue(tokens[i]));
-        const Translation tr = m_translator.translate(statement, tokens, lifted);
+        const Translation tr = translate(statement, &literals);
         if (tr.kind != Translation::Kind::Statement)
             fail(statement, QStringLiteral("запрос не возвращает строк"));
         reader->m_prepared = m_backend->prepare(tr.sql);
@@ -245,6 +238,15 @@ void Connection::queryInto(const QString& statement, ResultSet& rows) {
         rows.clearRows();
 }
 
+Translation Connection::translate(const QString& statement, std::vector<Value>* literals) {
+    const std::vector<JetToken> tokens = tokenizeJet(statement);
+    const std::vector<int> lifted = liftedLiterals(tokens);
+    for (size_t i = 0; i < tokens.size(); ++i)
+        if (lifted[i] >= 0)
+            literals->push_back(literalValue(tokens[i]));
+    return m_translator.translate(statement, tokens, lifted);
+}
+
 Connection::Result Connection::run(const QString& statement, bool readRows, ResultSet* into) {
     logStatement(statement);
     // whatever fails below leaves as the engine's own error, never as the backend's
@@ -272,12 +274,7 @@ Connection::Result Connection::runUnguarded(const QString& statement, bool readR
     std::vector<Value> tokenLiterals;
     if (!prepared) {
         // a new shape: tokenize, translate and prepare it
-        const std::vector<JetToken> tokens = tokenizeJet(statement);
-        const std::vector<int> lifted = liftedLiterals(tokens);
-        for (size_t i = 0; i < tokens.size(); ++i)
-            if (lifted[i] >= 0)
-                tokenLiterals.push_back(literalValue(tokens[i]));
-        const Translation tr = m_translator.translate(statement, tokens, lifted);
+        const Translation tr = translate(statement, &tokenLiterals);
         if (tr.kind == Translation::Kind::Schema)
             return runSchema(statement, tr);
         if (tr.kind == Translation::Kind::SelectInto)
@@ -454,16 +451,19 @@ Connection::Result Connection::runSelectInto(const QString& statement, const Tra
     return result;
 }
 
-void Connection::schemaChanged() {
+void Connection::forgetSchema() {
     m_catalog.invalidate();
     m_cache.clear();
+}
+
+void Connection::schemaChanged() {
+    forgetSchema();
     if (m_depth > 0)
         m_schemaChangedInTransaction = true;
 }
 
 void Connection::clearStatementCache() {
-    m_catalog.invalidate();
-    m_cache.clear();
+    forgetSchema();
     m_shape = StatementShape();
 }
 
@@ -523,10 +523,8 @@ void Connection::rollbackTransaction() {
         // the engine already rolled back (for example after a failed COMMIT)
     }
     // a schema change rolled back with the rest: what the catalog learnt of it is wrong now
-    if (m_schemaChangedInTransaction) {
-        m_catalog.invalidate();
-        m_cache.clear();
-    }
+    if (m_schemaChangedInTransaction)
+        forgetSchema();
     if (m_depth == 0)
         m_schemaChangedInTransaction = false;
 }

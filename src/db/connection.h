@@ -97,6 +97,10 @@ private:
                     const std::vector<Value>& literals, const QString& statement);
     void bindShapeParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
                          const std::vector<ShapeLiteral>& literals, const QString& statement);
+    // Tokenizes and translates a statement of a new shape; its lifted literals into *literals.
+    Translation translate(const QString& statement, std::vector<Value>* literals);
+    // What the catalog learnt and every prepared shape, forgotten.
+    void forgetSchema();
     void schemaChanged();
     [[noreturn]] void fail(const QString& statement, const QString& reason, bool busy = false);
 

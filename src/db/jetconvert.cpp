@@ -178,16 +178,29 @@ std::optional<QDateTime> fromStoredDate(QStringView text) {
     return QDateTime(d, t);
 }
 
-bool looksLikeStoredDate(QStringView t) {
-    if (t.size() != 10 && t.size() != 19)
+namespace {
+
+// "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss", over UTF-16 units or UTF-8 bytes alike
+template <class Unit> bool storedDateForm(const Unit* t, qsizetype n) {
+    if (n != 10 && n != 19)
         return false;
     static constexpr char Pattern[] = "dddd-dd-dd dd:dd:dd";
-    for (qsizetype i = 0; i < t.size(); ++i) {
-        const char p = Pattern[i];
-        if (p == 'd' ? !isAsciiDigit(t[i]) : t[i].unicode() != char16_t(p))
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned>(t[i]);
+        if (Pattern[i] == 'd' ? !(c >= '0' && c <= '9') : c != unsigned(Pattern[i]))
             return false;
     }
     return true;
+}
+
+} // namespace
+
+bool looksLikeStoredDate(QStringView t) {
+    return storedDateForm(reinterpret_cast<const char16_t*>(t.utf16()), t.size());
+}
+
+bool looksLikeStoredDate(const char* utf8, qsizetype bytes) {
+    return storedDateForm(reinterpret_cast<const unsigned char*>(utf8), bytes);
 }
 
 QString formatStoredDate(QStringView stored) {

@@ -24,6 +24,7 @@ QString storedDate(int year, int month, int day, int hour = 0, int minute = 0, i
 // Reads the stored form back; nullopt when the text is not one.
 std::optional<QDateTime> fromStoredDate(QStringView text);
 bool looksLikeStoredDate(QStringView text);
+bool looksLikeStoredDate(const char* utf8, qsizetype bytes);
 // "15.03.2024" or "15.03.2024 10:22:33" (time only when it is not midnight).
 QString formatStoredDate(QStringView stored);
 // Russian date text (or already the stored form) → stored form.

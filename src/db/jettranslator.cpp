@@ -997,12 +997,12 @@ Translation JetTranslator::translate(const QString& statement, const std::vector
                                         QStringLiteral("UPDATE"), QStringLiteral("DELETE"),
                                         QStringLiteral("CREATE"), QStringLiteral("DROP"),
                                         QStringLiteral("ALTER")};
-    if (!verbs.contains(statementVerb(toks)))
+    const QString verb = statementVerb(toks);
+    if (!verbs.contains(verb))
         em.fail(QStringLiteral("запрос должен начинаться с SELECT, INSERT, UPDATE, DELETE, CREATE, "
                                "DROP или ALTER"));
     if (!em.schema)
         em.findDateComparisons();
-    const QString verb = statementVerb(toks);
     if (verb == u"SELECT" && toks[0].isWord(u"select"))
         translateSelect(em, tr, end);
     else if (verb == u"INSERT")

@@ -3,6 +3,7 @@
 #include "db/sqlitevalue.h"
 
 #include <QHash>
+#include <climits>
 #include <sqlite3.h>
 #include <string>
 
@@ -213,16 +214,8 @@ public:
         }
         const int n = int(m_columns.size());
         for (int read = 0; read < maxRows; ++read) {
-            const int rc = sqlite3_step(m_stmt);
-            if (rc == SQLITE_DONE) {
-                sqlite3_reset(m_stmt);
+            if (!step())
                 return false;
-            }
-            if (rc != SQLITE_ROW) {
-                const BackendError error{errorOf(m_db), (rc & 0xff) == SQLITE_BUSY};
-                sqlite3_reset(m_stmt);
-                throw error;
-            }
             for (int i = 0; i < n; ++i)
                 appendColumn(rows, m_stmt, i, m_types[size_t(i)]);
             rows.endRow();
@@ -235,29 +228,30 @@ public:
             rows->columns = m_columns;
             rows->types = m_types;
             rows->clearRows();
-        }
-        const int n = int(m_columns.size());
-        for (;;) {
-            const int rc = sqlite3_step(m_stmt);
-            if (rc == SQLITE_DONE)
-                break;
-            if (rc != SQLITE_ROW) {
-                const BackendError error{errorOf(m_db), (rc & 0xff) == SQLITE_BUSY};
-                sqlite3_reset(m_stmt);
-                throw error;
-            }
-            if (!rows)
-                break;
-            for (int i = 0; i < n; ++i)
-                appendColumn(*rows, m_stmt, i, m_types[size_t(i)]);
-            rows->endRow();
+            readRows(*rows, INT_MAX); // to the end
+        } else if (step()) {
+            sqlite3_reset(m_stmt); // a probe stops at its first row
         }
         if (changes)
             *changes = sqlite3_changes64(m_db);
-        sqlite3_reset(m_stmt); // every parameter is bound again before the next run
     }
 
 private:
+    // One step: true at a row; false when done. Done or failed, the statement is reset (every
+    // parameter is bound again before the next run).
+    bool step() {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc == SQLITE_DONE) {
+            sqlite3_reset(m_stmt);
+            return false;
+        }
+        const BackendError error{errorOf(m_db), (rc & 0xff) == SQLITE_BUSY}; // before the reset
+        sqlite3_reset(m_stmt);
+        throw error;
+    }
+
     void check(int rc) const {
         if (rc != SQLITE_OK)
             raise(m_db, rc);

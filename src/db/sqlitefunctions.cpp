@@ -648,21 +648,6 @@ void add(sqlite3* db, const char* name, int args, ScalarFunction fn, bool determ
 
 } // namespace
 
-namespace {
-
-// "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss", as bytes
-bool storedDateBytes(const unsigned char* t, int n) {
-    if (n != 10 && n != 19)
-        return false;
-    static constexpr char Pattern[] = "dddd-dd-dd dd:dd:dd";
-    for (int i = 0; i < n; ++i)
-        if (Pattern[i] == 'd' ? !(t[i] >= '0' && t[i] <= '9') : t[i] != Pattern[i])
-            return false;
-    return true;
-}
-
-} // namespace
-
 void appendColumn(ResultSet& rows, sqlite3_stmt* stmt, int column, JetColumnType declared) {
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_INTEGER: {
@@ -679,7 +664,8 @@ void appendColumn(ResultSet& rows, sqlite3_stmt* stmt, int column, JetColumnType
     const auto* text = sqlite3_column_text(stmt, column);
     const int bytes = sqlite3_column_bytes(stmt, column);
     const bool date = declared.type == JetType::Date ||
-                      (declared.type == JetType::Unknown && storedDateBytes(text, bytes));
+                      (declared.type == JetType::Unknown &&
+                       JetConvert::looksLikeStoredDate(reinterpret_cast<const char*>(text), bytes));
     rows.appendText(reinterpret_cast<const char*>(text), bytes, date);
 }
 

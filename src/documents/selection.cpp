@@ -139,7 +139,7 @@ int listColumnWidth(int column, int columns) {
     if (column >= columns - 2)
         return 0;
     static const int widths[] = {60, 240, 120, 120, 60, 60, 60, 60, 60, 60};
-    return column < 10 ? widths[column] : 64;
+    return column < 10 ? widths[column] : ListDefaultColumnWidth;
 }
 
 namespace SelectionSql {

@@ -59,6 +59,7 @@ QString selectionCaption(const QString& programTitle, const SelectionResult& res
 // The main list's columns: the subscriber's id and exclusion mark (IDC, TIPZ) are never shown;
 // the width of every other column in pixels.
 bool isHiddenListColumn(const QString& name);
+inline constexpr int ListDefaultColumnWidth = 64;
 int listColumnWidth(int column, int columns);
 
 // The statements built on a selection.

@@ -17,13 +17,19 @@ void drawCard(QPainter& p) {
     p.drawLine(10, 24, 28, 24);
 }
 
-QIcon drawn(void (*mark)(QPainter&)) {
+// The card with a round badge of the given colour carrying a white mark of two strokes.
+QIcon withBadge(const QColor& badge, const QLineF& first, const QLineF& second) {
     QPixmap pixmap(Size, Size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     drawCard(p);
-    mark(p);
+    p.setPen(Qt::NoPen);
+    p.setBrush(badge);
+    p.drawEllipse(QRectF(24, 24, 22, 22));
+    p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(first);
+    p.drawLine(second);
     p.end();
     return QIcon(pixmap);
 }
@@ -33,25 +39,11 @@ QIcon drawn(void (*mark)(QPainter&)) {
 namespace ToolIcons {
 
 QIcon addClient() {
-    return drawn([](QPainter& p) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0x2E, 0x9E, 0x3E));
-        p.drawEllipse(QRectF(24, 24, 22, 22));
-        p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(QPointF(35, 28), QPointF(35, 42));
-        p.drawLine(QPointF(28, 35), QPointF(42, 35));
-    });
+    return withBadge(QColor(0x2E, 0x9E, 0x3E), QLineF(35, 28, 35, 42), QLineF(28, 35, 42, 35));
 }
 
 QIcon deleteClient() {
-    return drawn([](QPainter& p) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xD0, 0x2A, 0x2A));
-        p.drawEllipse(QRectF(24, 24, 22, 22));
-        p.setPen(QPen(Qt::white, 4, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(QPointF(30, 30), QPointF(40, 40));
-        p.drawLine(QPointF(40, 30), QPointF(30, 40));
-    });
+    return withBadge(QColor(0xD0, 0x2A, 0x2A), QLineF(30, 30, 40, 40), QLineF(40, 30, 30, 40));
 }
 
 } // namespace ToolIcons

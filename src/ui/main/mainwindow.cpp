@@ -29,12 +29,7 @@
 
 namespace {
 
-constexpr int DefaultColumnWidth = 64;
 constexpr int RowIndicatorWidth = 14;
-
-int listWidth(int column, int columns) {
-    return listColumnWidth(column, columns);
-}
 
 // The grid's width of a column holds its line; the list's widths do not.
 int withLine(int width) {
@@ -87,7 +82,7 @@ MainWindow::MainWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->horizontalHeader()->hide(); // the header bar is the grid's title row
     m_grid->horizontalHeader()->setMinimumSectionSize(0);
-    m_grid->horizontalHeader()->setDefaultSectionSize(DefaultColumnWidth);
+    m_grid->horizontalHeader()->setDefaultSectionSize(ListDefaultColumnWidth);
     m_grid->verticalHeader()->setFixedWidth(RowIndicatorWidth);
     m_grid->verticalHeader()->setDefaultSectionSize(18);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -145,9 +140,9 @@ void MainWindow::startupDone(StartupOutcome outcome) {
 
 MainWindow::~MainWindow() = default;
 
-std::vector<int> MainWindow::selectedClientIds() const {
+std::vector<int> MainWindow::selectedClientIds() {
     std::vector<int> ids;
-    Query* all = const_cast<MainWindow*>(this)->iterationSet();
+    Query* all = iterationSet();
     if (!all)
         return ids;
     const ResultSet& rows = all->rows();
@@ -370,7 +365,7 @@ int MainWindow::listColumnWidth(int column) const {
 void MainWindow::ZapolnTabl() {
     const int n = m_listModel->columnCount();
     for (int c = 0; c < n; ++c)
-        m_grid->setColumnWidth(c, withLine(listWidth(c, n)));
+        m_grid->setColumnWidth(c, withLine(::listColumnWidth(c, n)));
     m_grid->show();
     m_headerModel->clear();
     m_headerModel->setColumnCount(std::max(n - 1, 1));
@@ -380,7 +375,7 @@ void MainWindow::ZapolnTabl() {
     for (int i = 1; i <= n - 2; ++i) {
         m_headerModel->setHeaderData(
             i, Qt::Horizontal, m_listModel->headerData(i - 1, Qt::Horizontal, Qt::DisplayRole));
-        m_headerBar->resizeSection(i, withLine(listWidth(i - 1, n)));
+        m_headerBar->resizeSection(i, withLine(::listColumnWidth(i - 1, n)));
     }
     m_headerBar->setOffset(m_grid->horizontalHeader()->offset());
     takeCurrentRow();
@@ -496,9 +491,7 @@ void MainWindow::readOn() {
     if (!m_listReader)
         return;
     constexpr int Chunk = 20000;
-    ResultSet more;
-    more.columns = m_listModel->rows().columns;
-    more.types = m_listModel->rows().types;
+    ResultSet more; // the reader gives it the list's columns
     if (!succeeded(m_prompter, [&] { m_listReader->read(more, Chunk); })) {
         m_listReader.reset();
         return;

@@ -40,7 +40,7 @@ public:
     StartupOutcome startupOutcome() const { return m_startup; }
 
     // The subscribers of the selection, from IterationSet (SelectedClients).
-    std::vector<int> selectedClientIds() const override;
+    std::vector<int> selectedClientIds() override;
 
     // The selection's list: counts in the caption, the list filled (SelectionTarget).
     bool showSelection(const SelectionStatement& selection) override;

@@ -35,7 +35,7 @@ private:
 } // namespace
 
 MassProcessingPanel::MassProcessingPanel(AppContext& app, Prompter& prompter,
-                                         const SelectedClients& selection, QWidget* parent)
+                                         SelectedClients& selection, QWidget* parent)
     : QFrame(parent), m_app(app), m_prompter(prompter), m_selection(selection),
       m_kind(new QComboBox), m_service(new QComboBox), m_second(new QComboBox),
       m_tariff(new QLineEdit), m_house(new QLineEdit), m_building(new QLineEdit),

@@ -17,7 +17,8 @@ class QPushButton;
 class SelectedClients {
 public:
     virtual ~SelectedClients() = default;
-    virtual std::vector<int> selectedClientIds() const = 0;
+    // May read the selection first (IterationSet is read when first needed).
+    virtual std::vector<int> selectedClientIds() = 0;
 };
 
 // "Общая обработка": one change (tariff, inclusion in charging, area, address) for every
@@ -25,7 +26,7 @@ public:
 class MassProcessingPanel : public QFrame {
     Q_OBJECT
 public:
-    MassProcessingPanel(AppContext& app, Prompter& prompter, const SelectedClients& selection,
+    MassProcessingPanel(AppContext& app, Prompter& prompter, SelectedClients& selection,
                         QWidget* parent);
 
     void open();
@@ -43,7 +44,7 @@ private:
 
     AppContext& m_app;
     Prompter& m_prompter;
-    const SelectedClients& m_selection;
+    SelectedClients& m_selection;
     QComboBox *m_kind, *m_service, *m_second;
     QLineEdit *m_tariff, *m_house, *m_building;
     QGroupBox* m_addressGroup;
