@@ -1,11 +1,13 @@
 #include "db/dberror.h"
 #include "db/jetshape.h"
 #include "db/query.h"
+#include "db/statementtemplate.h"
 #include "db/transaction.h"
 #include "testsupport.h"
 
 #include <QRegularExpression>
 #include <QTest>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -37,6 +39,8 @@ private slots:
     void transactions();
     void doubleQuotedNamesAreNotTakenForText();
     void nowAndDate();
+    void templatesAnswerAsTheirText();
+    void templatesFollowSchemaChangesAndConnections();
 
 private:
     std::unique_ptr<TempDatabase> m_db;
@@ -616,6 +620,102 @@ void TestEngine::nowAndDate() {
                 QStringLiteral(R"(^\d\d\.\d\d\.\d{4}( \d\d:\d\d:\d\d)?\|\d\d\.\d\d\.\d{4}$)"))
                 .match(r.value(0))
                 .hasMatch());
+}
+
+
+// A template run with its values gives what its text with the values written in gives: the same
+// rows, the same stored values, the same error; bound where every value takes a literal's place.
+void TestEngine::templatesAnswerAsTheirText() {
+    struct Case {
+        const char16_t* pattern;
+        std::vector<TemplateValue> values;
+        bool bound;
+    };
+    const std::vector<Case> cases = {
+        {u"insert into T (ID, NAME, CODE, AMOUNT, D) values (%1 , \"%2\" , '%3' , \"%4\" , \"%5\")",
+         {50, u"О\"Брайен"_s, u"x'y"_s, Money::fromUnits(1365000), QDate(2024, 3, 15)}, true},
+        {u"insert into T (ID, AMOUNT, NAME) values (%1 , \"%2\" , \"%3\")",
+         {51, Money::fromUnits(-682500), Money::fromUnits(1)}, true},
+        {u"insert into T (ID, AMOUNT, CODE) values (%1 , '%2' , '%2')", {52, 7}, true},
+        {u"update T set AMOUNT = \"%1\" where ID = %2", {Money::fromUnits(1), 1}, true},
+        {u"select ID from T where NAME = \"%1\" order by ID", {u"иванов"_s}, true},
+        {u"select ID from T where D > \"%1\" order by ID", {u"01.02.2024"_s}, true},
+        {u"select ID from T where D > \"%1\" order by ID", {u"abc"_s}, true},
+        {u"select count(*) from T where ID > %1", {-1}, false},
+        {u"select ID from T where NAME like \"%1%\" order by ID", {u"Ив"_s}, false},
+        {u"select ID, NAME from T order by %1", {2}, false},
+        {u"select ID from T where FLAG = %1 order by ID", {0}, true},
+        // the errors: nothing written, the message of the text
+        {u"insert into T (ID, AMOUNT) values (%1 , \"%2\")", {53, u"12.5"_s}, false},
+        {u"insert into T (ID, CODE) values (%1 , \"%2\")", {54, u"123456"_s}, false},
+        {u"insert into T (ID) values (%1)", {qint64(3000000000)}, false},
+        {u"insert into T (ID, D) values (%1 , \"%2\")", {55, u"32.13.2024"_s}, false},
+        {u"insert into Nowhere (ID) values (%1)", {56}, false},
+    };
+    Connection& db = m_db->db();
+    const auto answer = [&](const std::function<void(ResultSet&)>& run) {
+        QStringList out;
+        db.beginTransaction();
+        try {
+            ResultSet rows;
+            run(rows);
+            for (int r = 0; r < rows.rowCount; ++r)
+                for (int c = 0; c < rows.columns.size(); ++c)
+                    out << rows.at(r, c).toText();
+        } catch (const DbError& e) {
+            out << u"error: "_s + e.message();
+        }
+        out << rows(u"select ID, NAME, CODE, AMOUNT, D, FLAG from T order by ID"_s);
+        db.rollbackTransaction();
+        return out;
+    };
+    for (const Case& c : cases) {
+        const StatementTemplate t(QString::fromUtf16(c.pattern));
+        const std::span<const TemplateValue> values(c.values);
+        const QString text = t.text(values);
+        const QStringList expected = answer([&](ResultSet& rows) { db.queryInto(text, rows); });
+        const qint64 boundBefore = db.boundTemplateRuns();
+        // twice: the second run reuses what the first prepared
+        for (int run = 0; run < 2; ++run) {
+            const QStringList got =
+                answer([&](ResultSet& rows) { db.queryInto(t, values, rows); });
+            QVERIFY2(got == expected, qPrintable(text + u"\n"_s + got.join(u'\n') + u"\n---\n"_s +
+                                                 expected.join(u'\n')));
+        }
+        QVERIFY2((db.boundTemplateRuns() - boundBefore == 2) == c.bound, qPrintable(text));
+    }
+    // the text doubles a quote inside a quoted value, as SqlText does
+    QCOMPARE(StatementTemplate(u"x = \"%1\" and y = '%1' and z = %2"_s).text({u"a\"b'c"_s, 5}),
+             u"x = \"a\"\"b'c\" and y = 'a\"b''c' and z = 5"_s);
+    // fixed values name the table; a %1 inside a value is not a place for another value
+    const StatementTemplate named(u"select V from %1 where ID = %2 and V <> \"%3\""_s, {u"U"_s});
+    QCOMPARE(named.pattern(), u"select V from U where ID = %2 and V <> \"%3\""_s);
+    QCOMPARE(named.text({1, u"%1"_s}), u"select V from U where ID = 1 and V <> \"%1\""_s);
+}
+
+void TestEngine::templatesFollowSchemaChangesAndConnections() {
+    Connection& db = m_db->db();
+    const StatementTemplate insert(u"insert into X (A) values (\"%1\")"_s);
+    db.execute(u"CREATE TABLE X (A float)"_s);
+    db.execute(insert, {u"1,5"_s});
+    QCOMPARE(rows(u"select A from X"_s), QStringList{u"1,5"_s});
+    db.execute(u"DROP TABLE X"_s);
+    db.execute(u"CREATE TABLE X (A String(3))"_s);
+    db.execute(insert, {u"1,5"_s}); // now a text, kept as typed
+    QCOMPARE(rows(u"select A from X"_s), QStringList{u"1,5"_s});
+    QVERIFY_THROWS_EXCEPTION(DbError, db.execute(insert, {u"1,55"_s}));
+    db.execute(u"DROP TABLE X"_s);
+    QVERIFY_THROWS_EXCEPTION(DbError, db.execute(insert, {u"1"_s}));
+
+    // one template on two connections: each runs it on its own database
+    TempDatabase other(false);
+    db.execute(u"CREATE TABLE X (A long)"_s);
+    other.db().execute(u"CREATE TABLE X (A long)"_s);
+    db.execute(insert, {u"1"_s});
+    other.db().execute(insert, {u"2"_s});
+    other.db().execute(insert, {u"3"_s});
+    QCOMPARE(rows(u"select A from X"_s), QStringList{u"1"_s});
+    QCOMPARE(other.rows(u"select A from X order by A"_s), (QStringList{u"2"_s, u"3"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestEngine)

@@ -132,6 +132,7 @@ Connection::Connection(std::unique_ptr<Backend> backend)
 
 Connection::~Connection() {
     m_cache.clear(); // statements go before the backend closes
+    m_templates.clear();
 }
 
 std::unique_ptr<Connection> Connection::openSqlite(const QString& path, OpenMode mode) {
@@ -180,11 +181,16 @@ namespace {
 
 // TERVALA_STATEMENT_LOG=file appends every statement the program runs to that file, one per line
 // (for support, and for the fuzz target's seeds).
-void logStatement(const QString& statement) {
+FILE* statementLog() {
     static FILE* const log = [] {
         const QByteArray path = qgetenv("TERVALA_STATEMENT_LOG");
         return path.isEmpty() ? nullptr : std::fopen(path.constData(), "a");
     }();
+    return log;
+}
+
+void logStatement(const QString& statement) {
+    FILE* const log = statementLog();
     if (!log)
         return;
     QString line = statement;
@@ -297,29 +303,43 @@ Connection::Result Connection::runUnguarded(const QString& statement, bool readR
     } else {
         bindShapeParams(*prepared->statement, prepared->params, m_shape.literals, statement);
     }
-    Result result;
-    result.hasRows = prepared->statement->returnsRows();
     try {
-        ResultSet* rows = into ? into : &result.rows;
-        prepared->statement->run(result.hasRows && readRows ? rows : nullptr, &result.changes);
+        return step(*prepared->statement, readRows, into);
     } catch (const BackendError& e) {
         fail(statement, e.reason, e.busy);
     }
+}
+
+Connection::Result Connection::step(BackendStatement& statement, bool readRows, ResultSet* into) {
+    Result result;
+    result.hasRows = statement.returnsRows();
+    ResultSet* rows = into ? into : &result.rows;
+    statement.run(result.hasRows && readRows ? rows : nullptr, &result.changes);
     return result;
+}
+
+bool Connection::bindValue(BackendStatement& stmt, const ParamSlot& p, const Value& v,
+                           QString* error) {
+    if (p.target.type == JetType::Unknown) {
+        stmt.bind(p.number, v);
+        return true;
+    }
+    const auto converted = valueForColumn(v, p.target, p.column, error);
+    if (!converted) {
+        if (!p.dateIfReadable)
+            return false;
+        stmt.bind(p.number, v); // not a date: compared as the text it is
+        return true;
+    }
+    stmt.bind(p.number, *converted);
+    return true;
 }
 
 void Connection::bindConverted(BackendStatement& stmt, const ParamSlot& p, const Value& v,
                                const QString& statement) {
-    if (p.target.type == JetType::Unknown)
-        return stmt.bind(p.number, v);
     QString error;
-    const auto converted = valueForColumn(v, p.target, p.column, &error);
-    if (!converted) {
-        if (p.dateIfReadable)
-            return stmt.bind(p.number, v); // not a date: compared as the text it is
+    if (!bindValue(stmt, p, v, &error))
         fail(statement, error);
-    }
-    stmt.bind(p.number, *converted);
 }
 
 void Connection::bindParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
@@ -331,43 +351,203 @@ void Connection::bindParams(BackendStatement& stmt, const std::vector<ParamSlot>
 void Connection::bindShapeParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
                                  const std::vector<ShapeLiteral>& literals,
                                  const QString& statement) {
+    QString error;
+    for (const ParamSlot& p : params)
+        if (!bindLiteral(stmt, p, literals[size_t(p.literalIndex)], &error))
+            fail(statement, error);
+}
+
+bool Connection::bindLiteral(BackendStatement& stmt, const ParamSlot& p, const ShapeLiteral& lit,
+                             QString* error) {
     using LK = ShapeLiteral::Kind;
-    for (const ParamSlot& p : params) {
-        const ShapeLiteral& lit = literals[size_t(p.literalIndex)];
-        // the common cases straight from the statement's text, without copies
-        if (lit.kind == LK::Text) {
-            const QStringView text = lit.text();
-            switch (p.target.type) {
-            case JetType::Unknown:
+    // the common cases straight from the statement's text, without copies
+    if (lit.kind == LK::Text) {
+        const QStringView text = lit.text();
+        switch (p.target.type) {
+        case JetType::Unknown:
+            stmt.bindText(p.number, text);
+            return true;
+        case JetType::Text:
+            if (p.target.length == 0 || text.size() <= p.target.length) {
                 stmt.bindText(p.number, text);
-                continue;
-            case JetType::Text:
-                if (p.target.length == 0 || text.size() <= p.target.length) {
-                    stmt.bindText(p.number, text);
-                    continue;
-                }
-                break;
-            case JetType::Float:
-                if (const auto d = JetConvert::parseNumber(text)) {
-                    stmt.bindReal(p.number, *d);
-                    continue;
-                }
-                break;
-            default:
-                break;
+                return true;
             }
-        } else if (lit.kind == LK::Integer &&
-                   (p.target.type == JetType::Unknown || p.target.type == JetType::Float ||
-                    (p.target.type == JetType::Long && lit.integer >= INT32_MIN &&
-                     lit.integer <= INT32_MAX))) {
-            if (p.target.type == JetType::Float)
-                stmt.bindReal(p.number, double(lit.integer));
-            else
-                stmt.bindInteger(p.number, lit.integer);
-            continue;
+            break;
+        case JetType::Float:
+            if (const auto d = JetConvert::parseNumber(text)) {
+                stmt.bindReal(p.number, *d);
+                return true;
+            }
+            break;
+        default:
+            break;
         }
-        bindConverted(stmt, p, lit.toValue(), statement);
+    } else if (lit.kind == LK::Integer &&
+               (p.target.type == JetType::Unknown || p.target.type == JetType::Float ||
+                (p.target.type == JetType::Long && lit.integer >= INT32_MIN &&
+                 lit.integer <= INT32_MAX))) {
+        if (p.target.type == JetType::Float)
+            stmt.bindReal(p.number, double(lit.integer));
+        else
+            stmt.bindInteger(p.number, lit.integer);
+        return true;
     }
+    return bindValue(stmt, p, lit.toValue(), error);
+}
+
+void Connection::queryInto(const StatementTemplate& t, std::span<const TemplateValue> values,
+                           ResultSet& rows) {
+    const Result r = runTemplate(t, values, true, &rows);
+    if (!r.hasRows)
+        rows.clearRows();
+}
+
+Connection::Result Connection::runTemplate(const StatementTemplate& t,
+                                           std::span<const TemplateValue> values, bool readRows,
+                                           ResultSet* into) {
+    bool bindable = t.m_bindable && !statementLog() && qsizetype(values.size()) >= t.m_values;
+    // a number standing alone is a literal only while it has no sign
+    for (size_t k = 0; bindable && k < t.m_holes.size(); ++k) {
+        const StatementTemplate::Hole& h = t.m_holes[k];
+        const TemplateValue& v = values[size_t(h.value)];
+        bindable = !h.quote.isNull() ||
+                   (v.kind() == TemplateValue::Kind::Integer && v.integer() >= 0);
+    }
+    std::shared_ptr<TemplatePrepared> p;
+    if (bindable) {
+        p = t.m_prepared.lock();
+        if (!p || p->owner != this) {
+            p = preparedTemplate(t);
+            t.m_prepared = p;
+        }
+    }
+    if (!p || !p->statement)
+        return run(t.text(values), readRows, into);
+
+    BackendStatement& stmt = *p->statement;
+    try {
+        QString error;
+        for (size_t k = 0; k < p->params.size(); ++k) {
+            const ParamSlot& slot = p->params[k];
+            const int hole = p->slotHole[k];
+            if (hole < 0) {
+                stmt.bind(slot.number, p->slotValue[k]);
+                continue;
+            }
+            const StatementTemplate::Hole& h = t.m_holes[size_t(hole)];
+            const TemplateValue& v = values[size_t(h.value)];
+            ShapeLiteral& lit = m_holeLiteral;
+            if (h.quote.isNull()) {
+                lit.kind = ShapeLiteral::Kind::Integer;
+                lit.integer = v.integer();
+            } else if (v.kind() == TemplateValue::Kind::Money &&
+                       slot.target.type == JetType::Float) {
+                // the number its currency text reads as, without the text
+                stmt.bindReal(slot.number, v.money().toDouble());
+                continue;
+            } else {
+                lit.kind = ShapeLiteral::Kind::Text;
+                if (v.kind() == TemplateValue::Kind::Text || v.kind() == TemplateValue::Kind::Date) {
+                    lit.view = v.text();
+                } else {
+                    m_holeText = v.toText();
+                    lit.view = m_holeText;
+                }
+            }
+            if (!bindLiteral(stmt, slot, lit, &error))
+                fail(t.text(values), error);
+        }
+        const Result result = step(stmt, readRows, into);
+        ++m_boundTemplateRuns;
+        return result;
+    } catch (const BackendError& e) {
+        fail(t.text(values), e.reason, e.busy);
+    } catch (const std::bad_alloc&) {
+        fail(t.text(values), QStringLiteral("out of memory"));
+    }
+}
+
+std::shared_ptr<TemplatePrepared> Connection::preparedTemplate(const StatementTemplate& t) {
+    if (const auto it = m_templates.constFind(t.m_text); it != m_templates.constEnd())
+        return *it;
+    auto p = std::make_shared<TemplatePrepared>();
+    p->owner = this;
+    // kept until the schema changes, also when the template runs through its text
+    const auto keep = [this, &t, &p] {
+        if (m_templates.size() >= CacheLimit)
+            m_templates.clear();
+        m_templates.insert(t.m_text, p);
+        return p;
+    };
+    // the pattern with a stand-in literal in every hole; where each hole's literal starts
+    QString probe;
+    std::vector<qsizetype> literalStart;
+    qsizetype copied = 0;
+    for (const StatementTemplate::Hole& h : t.m_holes) {
+        probe += QStringView(t.m_text).mid(copied, h.start - copied);
+        literalStart.push_back(h.quote.isNull() ? probe.size() : probe.size() - 1);
+        probe += u'0';
+        copied = h.start + h.length;
+    }
+    probe += QStringView(t.m_text).mid(copied);
+
+    Translation tr;
+    std::vector<JetToken> tokens;
+    std::vector<int> lifted;
+    try {
+        tokens = tokenizeJet(probe);
+        lifted = liftedLiterals(tokens);
+        tr = m_translator.translate(probe, tokens, lifted);
+    } catch (const DbError&) {
+        return keep(); // the text says what is wrong, run by run
+    }
+    if (tr.kind != Translation::Kind::Statement)
+        return keep();
+    // which lifted literal is which hole
+    std::vector<int> holeOfLiteral;
+    std::vector<Value> literals;
+    size_t matched = 0;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (lifted[i] < 0)
+            continue;
+        int hole = -1;
+        for (size_t k = 0; k < literalStart.size(); ++k)
+            if (literalStart[k] == tokens[i].pos)
+                hole = int(k);
+        matched += hole >= 0;
+        holeOfLiteral.push_back(hole);
+        literals.push_back(hole >= 0 ? Value() : literalValue(tokens[i]));
+    }
+    if (matched != t.m_holes.size())
+        return keep(); // a hole where no literal is bound (an ORDER BY position, …)
+    std::vector<ParamSlot> params = tr.params;
+    std::vector<int> slotHole;
+    std::vector<Value> slotValue;
+    for (const ParamSlot& slot : params) {
+        const int hole = holeOfLiteral[size_t(slot.literalIndex)];
+        slotHole.push_back(hole);
+        Value fixed;
+        if (hole < 0) {
+            const Value& literal = literals[size_t(slot.literalIndex)];
+            QString error;
+            const auto converted = slot.target.type == JetType::Unknown
+                                       ? std::optional<Value>(literal)
+                                       : valueForColumn(literal, slot.target, slot.column, &error);
+            if (!converted && !slot.dateIfReadable)
+                return keep(); // fails at every run: the text says so
+            fixed = converted ? *converted : literal;
+        }
+        slotValue.push_back(fixed);
+    }
+    try {
+        p->statement = m_backend->prepare(tr.sql);
+    } catch (const BackendError&) {
+        return p; // not kept: the text reports it, and a later run tries again
+    }
+    p->params = std::move(params);
+    p->slotHole = std::move(slotHole);
+    p->slotValue = std::move(slotValue);
+    return keep();
 }
 
 Connection::Result Connection::runSchema(const QString& statement, const Translation& tr) {
@@ -454,6 +634,7 @@ Connection::Result Connection::runSelectInto(const QString& statement, const Tra
 void Connection::forgetSchema() {
     m_catalog.invalidate();
     m_cache.clear();
+    m_templates.clear();
 }
 
 void Connection::schemaChanged() {

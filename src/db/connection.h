@@ -4,10 +4,23 @@
 #include "db/catalog.h"
 #include "db/jetshape.h"
 #include "db/jettranslator.h"
+#include "db/statementtemplate.h"
 
 #include <QHash>
 #include <QString>
 #include <memory>
+#include <span>
+
+class Connection;
+
+// The prepared form of a statement template on one connection.
+struct TemplatePrepared {
+    const Connection* owner = nullptr;
+    std::unique_ptr<BackendStatement> statement; // null: the template runs through its text
+    std::vector<ParamSlot> params;
+    std::vector<int> slotHole;    // per parameter: the template's hole, or -1 for a fixed literal
+    std::vector<Value> slotValue; // per parameter: a fixed literal, converted for its column
+};
 
 // The one connection of the run. It takes Jet SQL text, translates it for the backend and runs
 // it; every statement shape is prepared once and reused with the literals bound as parameters.
@@ -59,6 +72,23 @@ public:
     // Runs a statement without reading its rows; returns the rows changed.
     qint64 execute(const QString& statement) { return run(statement, false).changes; }
 
+    // A statement template run with its values: the answer of its text with the values written
+    // in, without writing or scanning that text where the values can be bound.
+    qint64 execute(const StatementTemplate& t, std::initializer_list<TemplateValue> values) {
+        return runTemplate(t, values, false, nullptr).changes;
+    }
+    void queryInto(const StatementTemplate& t, std::initializer_list<TemplateValue> values,
+                   ResultSet& rows) {
+        queryInto(t, std::span<const TemplateValue>(values.begin(), values.size()), rows);
+    }
+    void queryInto(const StatementTemplate& t, std::span<const TemplateValue> values,
+                   ResultSet& rows);
+    Result run(const StatementTemplate& t, std::span<const TemplateValue> values) {
+        return runTemplate(t, values, true, nullptr);
+    }
+    // Template runs that bound their values (the rest went through their text).
+    qint64 boundTemplateRuns() const { return m_boundTemplateRuns; }
+
     // Brings the engine's statistics of the tables up to date, so that it chooses good plans
     // over a large office (after a demo or an import).
     void updateStatistics();
@@ -87,10 +117,21 @@ private:
 
     Result run(const QString& statement, bool readRows, ResultSet* into = nullptr);
     Result runUnguarded(const QString& statement, bool readRows, ResultSet* into);
+    Result runTemplate(const StatementTemplate& t, std::span<const TemplateValue> values,
+                       bool readRows, ResultSet* into);
+    // The template's prepared form on this connection (kept until the schema changes).
+    std::shared_ptr<TemplatePrepared> preparedTemplate(const StatementTemplate& t);
+    // Runs a bound statement; rows into *into or the result's own (BackendError escapes).
+    static Result step(BackendStatement& statement, bool readRows, ResultSet* into);
     Result runSchema(const QString& statement, const Translation& tr);
     Result runSelectInto(const QString& statement, const Translation& tr,
                          const std::vector<Value>& literals);
-    // A literal bound as it is, or converted for the column it is written into.
+    // A literal bound as it is, or converted for the column it is written into; false (and
+    // *error) when it does not convert.
+    static bool bindValue(BackendStatement& stmt, const ParamSlot& p, const Value& v,
+                          QString* error);
+    static bool bindLiteral(BackendStatement& stmt, const ParamSlot& p, const ShapeLiteral& lit,
+                            QString* error);
     void bindConverted(BackendStatement& stmt, const ParamSlot& p, const Value& v,
                        const QString& statement);
     void bindParams(BackendStatement& stmt, const std::vector<ParamSlot>& params,
@@ -109,6 +150,10 @@ private:
     JetTranslator m_translator;
     QHash<QString, std::shared_ptr<Prepared>> m_cache;
     StatementShape m_shape; // scratch of run(), reused from statement to statement
+    QHash<QString, std::shared_ptr<TemplatePrepared>> m_templates; // by the template's pattern
+    ShapeLiteral m_holeLiteral; // scratch of runTemplate()
+    QString m_holeText;
+    qint64 m_boundTemplateRuns = 0;
     int m_depth = 0;
     bool m_schemaChangedInTransaction = false; // the catalog is wrong again after a rollback
 };

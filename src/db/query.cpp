@@ -15,6 +15,19 @@ void Query::open() {
     m_open = true;
 }
 
+void Query::open(const StatementTemplate& t, std::initializer_list<TemplateValue> values) {
+    m_sql = t.pattern();
+    m_open = false;
+    m_row = 0;
+    try {
+        m_connection.queryInto(t, values, m_rows);
+    } catch (...) {
+        m_rows.clearRows();
+        throw;
+    }
+    m_open = true;
+}
+
 void Query::close() {
     m_open = false;
     m_rows = ResultSet();

@@ -2,6 +2,7 @@
 
 #include "common/money.h"
 #include "db/backend.h"
+#include "db/statementtemplate.h"
 
 #include <QDateTime>
 #include <QString>
@@ -25,6 +26,8 @@ public:
         setSql(sql);
         open();
     }
+    // Runs a statement template with its values; sql() is then the template's pattern.
+    void open(const StatementTemplate& t, std::initializer_list<TemplateValue> values);
     void close();
     bool isOpen() const { return m_open; }
 

@@ -6,6 +6,7 @@
 #include "db/connection.h"
 #include "db/dberror.h"
 #include "db/schema.h"
+#include "db/statementtemplate.h"
 #include "db/transaction.h"
 
 #include <QRegularExpression>
@@ -66,11 +67,62 @@ struct Outcome {
     QString text; // the rows, or the error's reason
 };
 
-Outcome runRolledBack(Connection& db, const QString& statement) {
+// The statement as a template: its whole number and text literals become places for values.
+// False when the template's text would not be the statement again.
+bool asTemplate(const QString& statement, QString* pattern, std::vector<TemplateValue>* values) {
+    std::vector<JetToken> tokens;
+    try {
+        tokens = tokenizeJet(statement);
+    } catch (const DbError&) {
+        return false;
+    }
+    qsizetype copied = 0;
+    for (const JetToken& t : tokens) {
+        if (values->size() >= 90 || t.pos < copied)
+            break;
+        if (t.kind == JetToken::Kind::Integer) {
+            bool ok = false;
+            const qint64 v = t.text.toLongLong(&ok);
+            if (!ok)
+                continue;
+            *pattern += QStringView(statement).mid(copied, t.pos - copied);
+            values->emplace_back(v);
+            *pattern += u'%' + QString::number(values->size());
+            copied = t.pos + t.text.size();
+        } else if (t.kind == JetToken::Kind::String) {
+            const QChar quote = statement[t.pos];
+            qsizetype end = t.pos + 1; // past the closing quote
+            while (end < statement.size()) {
+                if (statement[end] == quote) {
+                    if (end + 1 < statement.size() && statement[end + 1] == quote) {
+                        end += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++end;
+            }
+            *pattern += QStringView(statement).mid(copied, t.pos + 1 - copied);
+            values->emplace_back(t.text);
+            *pattern += u'%' + QString::number(values->size());
+            copied = end;
+        }
+    }
+    *pattern += QStringView(statement).mid(copied);
+    try {
+        return !values->empty() && StatementTemplate(*pattern).text(*values) == statement;
+    } catch (const DbError&) {
+        return false; // a %n of the statement itself asks for a value it has not got
+    }
+}
+
+Outcome runRolledBack(Connection& db, const QString& statement,
+                      const StatementTemplate* t = nullptr,
+                      std::span<const TemplateValue> values = {}) {
     Outcome o;
     try {
         Transaction tx(db);
-        const Connection::Result r = db.run(statement);
+        const Connection::Result r = t ? db.run(*t, values) : db.run(statement);
         o.ok = true;
         o.text = r.rows.columns.join(u'|') + u'\n';
         for (int row = 0; row < r.rows.rowCount && row < 50; ++row) {
@@ -127,8 +179,26 @@ QString runEngineFuzzInput(const uint8_t* data, size_t size) {
         runRolledBack(db, before);
     const Outcome warm = runRolledBack(db, statement);
 
-    const bool same =
+    bool same =
         cold.ok == warm.ok && (!cold.ok || variesByItself(statement) || cold.text == warm.text);
+    // the statement as a template run with its values answers as its text
+    QString pattern;
+    std::vector<TemplateValue> values;
+    if (same && asTemplate(statement, &pattern, &values)) {
+        const StatementTemplate t(pattern);
+        for (int run = 0; run < 2; ++run) {
+            const Outcome templ = runRolledBack(db, statement, &t, values);
+            if (templ.ok != warm.ok || (!variesByItself(statement) && templ.text != warm.text)) {
+                std::fprintf(stderr,
+                             "A template answers other than its text.\ntemplate: %s\n"
+                             "text: %s %s\ntemplate: %s %s\n",
+                             qPrintable(pattern.left(300)), warm.ok ? "ok" : "error",
+                             qPrintable(warm.text.left(300)), templ.ok ? "ok" : "error",
+                             qPrintable(templ.text.left(300)));
+                std::abort();
+            }
+        }
+    }
     if (!same) {
         std::fprintf(stderr,
                      "The answer depends on what ran before.\nbefore: %s\nstatement: %s\n"
