@@ -194,7 +194,6 @@ int main(int argc, char* argv[]) {
     std::printf("  templates  : %8.1f ms (median)\n", mt);
     std::printf("  Jet text   : %8.1f ms (median)\n", mj);
     std::printf("  baseline   : %8.1f ms (median)\n", mb);
-    std::printf("  ratio      : %.2f templates (goal: at most 1.3), %.2f text\n", mt / mb,
-                mj / mb);
+    std::printf("  ratio      : %.2f templates (goal: at most 1.3), %.2f text\n", mt / mb, mj / mb);
     return 0;
 }

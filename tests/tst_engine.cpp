@@ -622,7 +622,6 @@ void TestEngine::nowAndDate() {
                 .hasMatch());
 }
 
-
 // A template run with its values gives what its text with the values written in gives: the same
 // rows, the same stored values, the same error; bound where every value takes a literal's place.
 void TestEngine::templatesAnswerAsTheirText() {
@@ -633,9 +632,11 @@ void TestEngine::templatesAnswerAsTheirText() {
     };
     const std::vector<Case> cases = {
         {u"insert into T (ID, NAME, CODE, AMOUNT, D) values (%1 , \"%2\" , '%3' , \"%4\" , \"%5\")",
-         {50, u"О\"Брайен"_s, u"x'y"_s, Money::fromUnits(1365000), QDate(2024, 3, 15)}, true},
+         {50, u"О\"Брайен"_s, u"x'y"_s, Money::fromUnits(1365000), QDate(2024, 3, 15)},
+         true},
         {u"insert into T (ID, AMOUNT, NAME) values (%1 , \"%2\" , \"%3\")",
-         {51, Money::fromUnits(-682500), Money::fromUnits(1)}, true},
+         {51, Money::fromUnits(-682500), Money::fromUnits(1)},
+         true},
         {u"insert into T (ID, AMOUNT, CODE) values (%1 , '%2' , '%2')", {52, 7}, true},
         {u"update T set AMOUNT = \"%1\" where ID = %2", {Money::fromUnits(1), 1}, true},
         {u"select ID from T where NAME = \"%1\" order by ID", {u"иванов"_s}, true},
@@ -677,8 +678,7 @@ void TestEngine::templatesAnswerAsTheirText() {
         const qint64 boundBefore = db.boundTemplateRuns();
         // twice: the second run reuses what the first prepared
         for (int run = 0; run < 2; ++run) {
-            const QStringList got =
-                answer([&](ResultSet& rows) { db.queryInto(t, values, rows); });
+            const QStringList got = answer([&](ResultSet& rows) { db.queryInto(t, values, rows); });
             QVERIFY2(got == expected, qPrintable(text + u"\n"_s + got.join(u'\n') + u"\n---\n"_s +
                                                  expected.join(u'\n')));
         }

@@ -15,4 +15,6 @@ signals:
     void subscribersChanged(int clientId);
     // A subscriber's benefit holders changed.
     void benefitsChanged(int clientId);
+    // A document was written or deleted (its id).
+    void documentsChanged(int docId);
 };

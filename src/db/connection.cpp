@@ -410,8 +410,8 @@ Connection::Result Connection::runTemplate(const StatementTemplate& t,
     for (size_t k = 0; bindable && k < t.m_holes.size(); ++k) {
         const StatementTemplate::Hole& h = t.m_holes[k];
         const TemplateValue& v = values[size_t(h.value)];
-        bindable = !h.quote.isNull() ||
-                   (v.kind() == TemplateValue::Kind::Integer && v.integer() >= 0);
+        bindable =
+            !h.quote.isNull() || (v.kind() == TemplateValue::Kind::Integer && v.integer() >= 0);
     }
     std::shared_ptr<TemplatePrepared> p;
     if (bindable) {
@@ -447,7 +447,8 @@ Connection::Result Connection::runTemplate(const StatementTemplate& t,
                 continue;
             } else {
                 lit.kind = ShapeLiteral::Kind::Text;
-                if (v.kind() == TemplateValue::Kind::Text || v.kind() == TemplateValue::Kind::Date) {
+                if (v.kind() == TemplateValue::Kind::Text ||
+                    v.kind() == TemplateValue::Kind::Date) {
                     lit.view = v.text();
                 } else {
                     m_holeText = v.toText();

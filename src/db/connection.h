@@ -151,7 +151,7 @@ private:
     QHash<QString, std::shared_ptr<Prepared>> m_cache;
     StatementShape m_shape; // scratch of run(), reused from statement to statement
     QHash<QString, std::shared_ptr<TemplatePrepared>> m_templates; // by the template's pattern
-    ShapeLiteral m_holeLiteral; // scratch of runTemplate()
+    ShapeLiteral m_holeLiteral;                                    // scratch of runTemplate()
     QString m_holeText;
     qint64 m_boundTemplateRuns = 0;
     int m_depth = 0;

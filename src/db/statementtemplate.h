@@ -55,7 +55,8 @@ struct TemplatePrepared;
 // the text.
 class StatementTemplate {
 public:
-    explicit StatementTemplate(const QString& text, std::initializer_list<TemplateValue> fixed = {});
+    explicit StatementTemplate(const QString& text,
+                               std::initializer_list<TemplateValue> fixed = {});
 
     // The statement with the values written in.
     QString text(std::span<const TemplateValue> values) const;
@@ -78,6 +79,6 @@ private:
     QString m_text;
     std::vector<Hole> m_holes; // in text order
     int m_values = 0;
-    bool m_bindable = true; // every hole is a whole literal
+    bool m_bindable = true;                             // every hole is a whole literal
     mutable std::weak_ptr<TemplatePrepared> m_prepared; // the connection's prepared form
 };
