@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+
+using namespace Qt::StringLiterals;
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,6 +24,7 @@ private slots:
     void badArguments();
     void demoIsRepeatable();
     void listPrintsTheMainList();
+    void documentsFromTheCommandLine();
 
 private:
     struct Run {
@@ -224,6 +227,78 @@ void TestCli::listPrintsTheMainList() {
                   QStringLiteral("Псков")})
                  .code,
              2);
+}
+
+void TestCli::documentsFromTheCommandLine() {
+    const QString db = m_dir.filePath(QStringLiteral("docs.db"));
+    QCOMPARE(cli({u"demo"_s, db, u"--subscribers"_s, u"40"_s, u"--period"_s, u"03.2024"_s}).code,
+             0);
+    const auto sql = [&](const QString& statement) {
+        return cli({u"--db"_s, db, u"sql"_s, statement}).out;
+    };
+    const auto file = [&](const QString& name, const QString& text) {
+        QFile f(m_dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(text.toUtf8());
+        return f.fileName();
+    };
+    // the charge of every selected subscriber for two services
+    Run r = cli({u"--db"_s, db, u"charge"_s, u"--service"_s, u"1"_s, u"--service"_s, u"2"_s,
+                 u"--date"_s, u"15.03.2024"_s, u"--note"_s, u"март \"первый\""_s});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, u"1\n"_s);
+    QCOMPARE(sql(u"select TIPDOK, NOMDOK, DATADOK, OSNOV, USR from Dokum"_s),
+             u"TIPDOK\tNOMDOK\tDATADOK\tOSNOV\tUSR\n1\t1\t15.03.2024\tмарт \"первый\"\t1\n"_s);
+    QCOMPARE(sql(u"select count(*) from Nachisl3"_s), u"Expr1000\n0\n"_s);
+    QVERIFY(sql(u"select count(*) from Nachisl1"_s) != u"Expr1000\n0\n"_s);
+    // the date test and an unknown service
+    QCOMPARE(cli({u"--db"_s, db, u"charge"_s, u"--date"_s, u"15.03.2023"_s}).code, 1);
+    QCOMPARE(cli({u"--db"_s, db, u"charge"_s, u"--service"_s, u"9"_s}).code, 1);
+
+    // a payment file: amounts with a comma or a point, an empty receipt
+    const QString account = sql(u"select LS from Client where IDC=1"_s).section(u'\n', 1, 1);
+    r = cli({u"--db"_s, db, u"pay"_s, u"--date"_s, u"10.02.2024"_s, u"--recalc"_s,
+             file(u"pay.txt"_s,
+                  account + u"\t1\t100,5\t1\tA1\n\n"_s + account + u"\t2\t20.25\t2\n"_s)});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, u"2\n"_s);
+    QCOMPARE(sql(u"select STROKA, OPLATA, PERIOD, KVITANS from Oplata1 where DOK=2"_s),
+             u"STROKA\tOPLATA\tPERIOD\tKVITANS\n1\t100,5\t02.2024\tA1\n"_s);
+    QCOMPARE(sql(u"select SUMMA from Dolg2 where CLIENT=1"_s), u"SUMMA\n-20,25\n"_s);
+    // a bad line anywhere refuses the whole file, naming the line and the field
+    struct Bad {
+        QString line, message;
+    };
+    const Bad bad[] = {
+        {u"нет-такого\t1\t10\t1"_s, u"Строка 2, поле «л/с»"_s},
+        {account + u"\t7\t10\t1"_s, u"Строка 2, поле «услуга»"_s},
+        {account + u"\t1\tдесять\t1"_s, u"Строка 2, поле «сумма»"_s},
+        {account + u"\t1\t10\t99"_s, u"Строка 2, поле «способ оплаты»"_s},
+        {account + u"\t1\t10\t1\t12345678901"_s, u"Строка 2, поле «квитанция»"_s},
+    };
+    for (const Bad& b : bad) {
+        r = cli({u"--db"_s, db, u"pay"_s, u"--date"_s, u"10.03.2024"_s,
+                 file(u"bad.txt"_s, account + u"\t1\t1\t1\n"_s + b.line + u'\n')});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(b.message), qPrintable(r.err));
+    }
+    QCOMPARE(sql(u"select count(*) from Dokum"_s), u"Expr1000\n2\n"_s);
+    QCOMPARE(cli({u"--db"_s, db, u"pay"_s, file(u"p.txt"_s, account + u"\t1\t1\t1\n"_s)}).code, 2);
+
+    // a correction: a fixed amount, and a period without charges refused with nothing written
+    r = cli({u"--db"_s, db, u"correct"_s, u"--service"_s, u"1"_s, u"--date"_s, u"20.03.2024"_s,
+             file(u"k.txt"_s, account + u"\t2\t-150\n"_s)});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(sql(u"select KORR, NACH, KON, SPOSOB from Korrekt1"_s),
+             u"KORR\tNACH\tKON\tSPOSOB\n-150\t20.03.2024\t20.03.2024\t2\n"_s);
+    r = cli({u"--db"_s, db, u"correct"_s, u"--service"_s, u"1"_s, u"--date"_s, u"20.03.2024"_s,
+             file(u"k.txt"_s, account + u"\t3\t2\t01.01.2023\t01.02.2023\n"_s)});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(u"Строка 1"_s), qPrintable(r.err));
+    r = cli({u"--db"_s, db, u"correct"_s, u"--service"_s, u"1"_s, u"--date"_s, u"20.03.2024"_s,
+             file(u"k.txt"_s, account + u"\t3\t2\t01.13.2023\t01.02.2023\n"_s)});
+    QVERIFY2(r.err.contains(u"Строка 1, поле «начало»"_s), qPrintable(r.err));
+    QCOMPARE(sql(u"select count(*) from Dokum"_s), u"Expr1000\n3\n"_s);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

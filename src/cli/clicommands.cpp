@@ -7,6 +7,8 @@
 #include "db/dberror.h"
 #include "db/schema.h"
 #include "db/transaction.h"
+#include "documents/charge.h"
+#include "documents/documentfiles.h"
 #include "documents/selection.h"
 
 #include <QCoreApplication>
@@ -41,6 +43,15 @@ const char* const Usage =
     "  list [--ls Л/С] [--fio ЧАСТЬ_ФИО] [--rg N] [--gd N] [--rn N] [--np N] [--st N]\n"
     "       [--house ДОМ [--house-to ДОМ]] [--korp КОРПУС] [--kvart КВАРТИРА] [--uch N]\n"
     "        список абонентов главного окна по условиям окна отбора (коды справочников)\n"
+    "  charge [--service N]… [--date ДД.ММ.ГГГГ] [--number K] [--note ТЕКСТ] [--benefits 1|0]\n"
+    "        документ начисления текущего периода всем абонентам выборки без условий\n"
+    "  pay --date ДД.ММ.ГГГГ [--number K] [--recalc] ФАЙЛ\n"
+    "        документ оплаты из файла: л/с TAB услуга TAB сумма TAB способ TAB квитанция\n"
+    "  correct --service N --date ДД.ММ.ГГГГ [--number K] ФАЙЛ\n"
+    "        документ корректировки из файла: л/с TAB способ 1-4 TAB величина TAB начало TAB "
+    "конец\n"
+    "  У charge, pay и correct: [--user ID] (по умолчанию первый пользователь с правами 3);\n"
+    "  печатается номер (IDDOK) записанного документа.\n"
     "Без --db используется база, названная в Config.ini текущей папки.\n";
 
 int usage(const QString& problem) {
@@ -57,16 +68,24 @@ int failure(const QString& message) {
     return 1;
 }
 
-// Options after the command: --name value pairs among the positional arguments.
+// Options after the command: --name value pairs among the positional arguments; flags stand
+// alone.
 struct Args {
     QStringList positional;
-    QHash<QString, QString> options;
+    QHash<QString, QString> options;     // the last value of each
+    QHash<QString, QStringList> repeats; // every value, in order
+    QStringList flags;
 };
 
-std::optional<Args> parseArgs(const QStringList& list, const QStringList& known, QString* problem) {
+std::optional<Args> parseArgs(const QStringList& list, const QStringList& known, QString* problem,
+                              const QStringList& flags = {}) {
     Args a;
     for (int i = 0; i < list.size(); ++i) {
         const QString& s = list[i];
+        if (flags.contains(s)) {
+            a.flags << s;
+            continue;
+        }
         if (s.startsWith(QStringLiteral("--"))) {
             if (!known.contains(s)) {
                 *problem = QStringLiteral("Неизвестный параметр %1").arg(s);
@@ -77,6 +96,7 @@ std::optional<Args> parseArgs(const QStringList& list, const QStringList& known,
                 return std::nullopt;
             }
             a.options.insert(s, list[++i]);
+            a.repeats[s] << list[i];
         } else {
             a.positional << s;
         }
@@ -341,6 +361,196 @@ int cmdList(const QString& dbOption, const QStringList& rest) {
     return 0;
 }
 
+// The program's context for a routine run from the command line: the database, its state, the
+// workstation's benefit switch (Config.ini of the current folder, or --benefits) and the user.
+std::optional<int> openOffice(AppContext& app, const QString& dbOption, const Args& a) {
+    QString problem;
+    const auto path = databasePath(dbOption, &problem);
+    if (!path)
+        return failure(problem);
+    try {
+        if (const auto config = ConfigIni::read(ConfigIni::fileName()))
+            app.state.ChargeBenefits = config->chargeBenefits();
+    } catch (const ConfigError&) {
+        // a workstation file that cannot be read only loses its switch
+    }
+    if (a.options.contains(QStringLiteral("--benefits")))
+        app.state.ChargeBenefits = a.options.value(QStringLiteral("--benefits")) == u"1";
+    try {
+        app.connection = Connection::openSqlite(*path);
+        app.state.DatabasePath = *path;
+        loadProgramState(app);
+        if (a.options.contains(QStringLiteral("--user"))) {
+            bool ok = false;
+            app.CurrentUserId = a.options.value(QStringLiteral("--user")).toInt(&ok);
+            const ResultSet r = app.db().query(
+                QStringLiteral("select count(*) from Users where IDUSR=%1").arg(app.CurrentUserId));
+            if (!ok || r.at(0, 0).toInteger() == 0)
+                return failure(QStringLiteral("Нет пользователя с кодом %1.")
+                                   .arg(a.options.value(QStringLiteral("--user"))));
+        } else {
+            app.CurrentUserId = defaultDocumentUser(app.db());
+            if (app.CurrentUserId == 0)
+                return failure(QStringLiteral(
+                    "В базе нет пользователя с правами 3; укажите пользователя параметром --user."));
+        }
+    } catch (const DbError& e) {
+        return failure(e.message());
+    }
+    return std::nullopt;
+}
+
+// The header of a document from --date, --number and --note.
+std::optional<int> documentHeader(AppContext& app, const Args& a, DocType type, bool dateRequired,
+                                  DocumentHeader* h) {
+    const QString date = a.options.value(QStringLiteral("--date"));
+    if (date.isEmpty()) {
+        if (dateRequired)
+            return usage(QStringLiteral("Укажите дату документа: --date ДД.ММ.ГГГГ."));
+        // today when it lies in the current period, else the period's first day
+        const auto period = Period::parse(app.state.CurrentPeriod);
+        h->date = QDate::currentDate();
+        if (period && !inCurrentPeriod(h->date, app.state.CurrentPeriod))
+            h->date = period->day(1);
+    } else {
+        h->date = QDate::fromString(date, QStringLiteral("dd.MM.yyyy"));
+        if (!h->date.isValid())
+            return usage(QStringLiteral("Дата «%1» — не дата ДД.ММ.ГГГГ.").arg(date));
+    }
+    const NewDocument offered = newDocument(app.db(), type);
+    h->id = offered.id;
+    h->number = a.options.value(QStringLiteral("--number"), QString::number(offered.number));
+    h->note = a.options.value(QStringLiteral("--note"));
+    return std::nullopt;
+}
+
+int reportSaved(const SaveResult& r, const DocumentHeader& h) {
+    if (!r.ok())
+        return failure(r.refusal);
+    if (r.renumbered)
+        err() << DocText::renumbered(h.number.toInt(), r.number) << '\n';
+    out() << r.docId << '\n';
+    return 0;
+}
+
+std::optional<QString> readUtf8File(const QString& path, QString* problem) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        *problem = QStringLiteral("Не удалось открыть файл %1: %2").arg(path, f.errorString());
+        return std::nullopt;
+    }
+    return QString::fromUtf8(f.readAll());
+}
+
+int cmdCharge(const QString& dbOption, const QStringList& rest) {
+    QString problem;
+    const auto a = parseArgs(rest,
+                             {QStringLiteral("--service"), QStringLiteral("--date"),
+                              QStringLiteral("--number"), QStringLiteral("--note"),
+                              QStringLiteral("--user"), QStringLiteral("--benefits")},
+                             &problem);
+    if (!a)
+        return usage(problem);
+    if (!a->positional.isEmpty())
+        return usage(QStringLiteral("Команда charge не принимает файлов."));
+    AppContext app;
+    if (const auto rc = openOffice(app, dbOption, *a))
+        return *rc;
+    try {
+        ChargeInput input;
+        if (const auto rc = documentHeader(app, *a, DocType::Charge, false, &input.header))
+            return *rc;
+        for (const QString& s : a->repeats.value(QStringLiteral("--service"))) {
+            bool ok = false;
+            const int id = s.toInt(&ok);
+            if (!ok || !shownService(app, id))
+                return failure(QStringLiteral("Услуга %1 не показывается в программе.").arg(s));
+            input.services.push_back(id);
+        }
+        if (input.services.empty())
+            for (const TVidUslugi& s : app.state.ShownServices)
+                input.services.push_back(s.IDUSL);
+        const SelectionStatement sel = buildSelection({}, false, app.state.ShownServices);
+        input.rows = documentRows(app.db().query(sel.ListSql));
+        return reportSaved(charge(app, input), input.header);
+    } catch (const DbError& e) {
+        return failure(e.message());
+    }
+}
+
+int cmdPay(const QString& dbOption, const QStringList& rest) {
+    QString problem;
+    const auto a = parseArgs(rest,
+                             {QStringLiteral("--date"), QStringLiteral("--number"),
+                              QStringLiteral("--note"), QStringLiteral("--user")},
+                             &problem, {QStringLiteral("--recalc")});
+    if (!a)
+        return usage(problem);
+    if (a->positional.size() != 1)
+        return usage(QStringLiteral("Команде pay нужен один файл строк оплаты."));
+    AppContext app;
+    if (const auto rc = openOffice(app, dbOption, *a))
+        return *rc;
+    try {
+        PaymentInput input;
+        if (const auto rc = documentHeader(app, *a, DocType::Payment, true, &input.header))
+            return *rc;
+        const auto text = readUtf8File(a->positional[0], &problem);
+        if (!text)
+            return failure(problem);
+        const PaymentFile file = readPaymentFile(app, *text);
+        if (!file.problem.isEmpty())
+            return failure(file.problem);
+        input.lines = file.lines;
+        const SaveResult r = pay(app, input);
+        const int rc = reportSaved(r, input.header);
+        if (rc == 0 && a->flags.contains(QStringLiteral("--recalc")) &&
+            paymentAsksRecalc(app, input.header))
+            recalcPayers(app, input.lines, nullptr);
+        return rc;
+    } catch (const DbError& e) {
+        return failure(e.message());
+    }
+}
+
+int cmdCorrect(const QString& dbOption, const QStringList& rest) {
+    QString problem;
+    const auto a =
+        parseArgs(rest,
+                  {QStringLiteral("--service"), QStringLiteral("--date"),
+                   QStringLiteral("--number"), QStringLiteral("--note"), QStringLiteral("--user")},
+                  &problem);
+    if (!a)
+        return usage(problem);
+    if (a->positional.size() != 1)
+        return usage(QStringLiteral("Команде correct нужен один файл строк корректировки."));
+    if (!a->options.contains(QStringLiteral("--service")))
+        return usage(QStringLiteral("Укажите корректируемую услугу: --service N."));
+    AppContext app;
+    if (const auto rc = openOffice(app, dbOption, *a))
+        return *rc;
+    try {
+        CorrectionInput input;
+        if (const auto rc = documentHeader(app, *a, DocType::Correction, true, &input.header))
+            return *rc;
+        bool ok = false;
+        input.service = a->options.value(QStringLiteral("--service")).toInt(&ok);
+        if (!ok || !shownService(app, input.service))
+            return failure(QStringLiteral("Услуга %1 не показывается в программе.")
+                               .arg(a->options.value(QStringLiteral("--service"))));
+        const auto text = readUtf8File(a->positional[0], &problem);
+        if (!text)
+            return failure(problem);
+        const CorrectionFile file = readCorrectionFile(app, *text);
+        if (!file.problem.isEmpty())
+            return failure(file.problem);
+        input.lines = file.lines;
+        return reportSaved(correct(app, input), input.header);
+    } catch (const DbError& e) {
+        return failure(e.message());
+    }
+}
+
 } // namespace
 
 int runCli(const QStringList& arguments) {
@@ -365,6 +575,12 @@ int runCli(const QStringList& arguments) {
         rc = cmdSql(dbPath, rest);
     else if (command == u"list")
         rc = cmdList(dbPath, rest);
+    else if (command == u"charge")
+        rc = cmdCharge(dbPath, rest);
+    else if (command == u"pay")
+        rc = cmdPay(dbPath, rest);
+    else if (command == u"correct")
+        rc = cmdCorrect(dbPath, rest);
     else if (command == u"--help" || command == u"help")
         rc = (usage({}), 0);
     else
