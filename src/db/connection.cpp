@@ -575,11 +575,13 @@ Connection::Result Connection::runSelectInto(const QString& statement, const Tra
         try {
             select = m_backend->prepare(tr.sql);
             bindParams(*select, tr.params, literals, statement);
-            select->run(&rows, nullptr);
+            // the columns and the first row tell the types; the rest is copied by the engine
+            select->readRows(rows, 1);
+            select.reset();
         } catch (const BackendError& e) {
             fail(statement, e.reason, e.busy);
         }
-        QStringList defs, names, placeholders;
+        QStringList defs, names;
         for (int c = 0; c < rows.columns.size(); ++c) {
             JetColumnType type = rows.types[size_t(c)];
             if (type.type == JetType::Unknown && size_t(c) < tr.inferredTypes.size())
@@ -604,25 +606,22 @@ Connection::Result Connection::runSelectInto(const QString& statement, const Tra
                 type = {JetType::Text, 255};
             defs << d.quoteName(rows.columns[c]) + u' ' + d.columnType(type);
             names << d.quoteName(rows.columns[c]);
-            placeholders << d.parameter(c + 1);
         }
         try {
             m_backend->execute(QStringLiteral("CREATE TABLE ") + d.quoteName(tr.intoTable) +
                                QStringLiteral(" (") + defs.join(QStringLiteral(", ")) + u')');
             schemaChanged();
-            auto insert = m_backend->prepare(
-                QStringLiteral("INSERT INTO ") + d.quoteName(tr.intoTable) + QStringLiteral(" (") +
-                names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
-                placeholders.join(QStringLiteral(", ")) + u')');
-            for (int r = 0; r < rows.rowCount; ++r) {
-                for (int c = 0; c < rows.columns.size(); ++c)
-                    insert->bind(c + 1, rows.at(r, c));
-                insert->run(nullptr, nullptr);
+            if (rows.rowCount > 0) {
+                auto copy =
+                    m_backend->prepare(QStringLiteral("INSERT INTO ") + d.quoteName(tr.intoTable) +
+                                       QStringLiteral(" (") + names.join(QStringLiteral(", ")) +
+                                       QStringLiteral(") ") + tr.sql);
+                bindParams(*copy, tr.params, literals, statement);
+                copy->run(nullptr, &result.changes);
             }
         } catch (const BackendError& e) {
             fail(statement, e.reason, e.busy);
         }
-        result.changes = rows.rowCount;
         commitTransaction(statement);
     } catch (...) {
         rollbackTransaction();

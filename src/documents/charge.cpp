@@ -70,8 +70,10 @@ SaveResult charge(AppContext& app, const ChargeInput& input, Progress* progress)
     int current = d0;
     bool headerRemoved = false, headerWritten = false;
 
+    // a subscriber's benefit holders are read once, for the first service charged
     const StatementTemplate benefitsOf(u"select * from Lgoty where (CLIENT=%1)"_s);
     Query benefits(db);
+    QHash<int, std::vector<BenefitRow>> benefitsRead;
     for (const TVidUslugi* service : services) {
         const QString n = QString::number(service->IDUSL);
         int doc = d0;
@@ -110,16 +112,18 @@ SaveResult charge(AppContext& app, const ChargeInput& input, Progress* progress)
             u"%3 , %4 , '%5' , \"%6\" , \"%7\" , \"%8\" , %9)"_s,
             {service->IDUSL});
         const std::vector<BenefitRow> none;
-        std::vector<BenefitRow> held;
         for (const DocumentRow& row : input.rows) {
             if (Clients::isExcluded(row.TIPZ))
                 continue;
             const Money tariff = row.tariffs.value(service->IDUSL);
             const std::vector<BenefitRow>* rowsOf = &none;
             if (st.ChargeBenefits) {
-                benefits.open(benefitsOf, {row.IDC});
-                held = benefitRows(benefits.rows());
-                rowsOf = &held;
+                auto it = benefitsRead.find(row.IDC);
+                if (it == benefitsRead.end()) {
+                    benefits.open(benefitsOf, {row.IDC});
+                    it = benefitsRead.insert(row.IDC, benefitRows(benefits.rows()));
+                }
+                rowsOf = &*it;
             }
             const ChargeAmounts a =
                 chargeAmounts(row.quantity(service->OSNOVA), tariff, row.KOL, *rowsOf, period);
