@@ -431,7 +431,7 @@ void TestWindows::documentGridAddsAndRemoves() {
     Program p;
     QVERIFY(p.login(u"secret"_s));
     DocumentWindow* d = p.documents();
-    d->openDocumentMode();
+    d->newDocument(DocType::Charge);
     QCOMPARE(d->windowTitle(), u"Документ"_s);
     p.find<QComboBox>(d, "AreaBox")->setCurrentIndex(0); // area 1: 101, and 103 in the city
     QVERIFY(QTest::qWaitForWindowActive(d));

@@ -234,6 +234,7 @@ StoredCorrection loadCorrection(AppContext& app, int docId) {
         l.start = v(i, u"Начало").toDateTime().date();
         l.end = v(i, u"Конец").toDateTime().date();
         l.amount = v(i, u"Корр").toMoney();
+        l.stored = true;
         const int kind = int(v(i, u"СПОС").toInteger());
         l.kind = kind >= 1 && kind <= 4 ? CorrectionKind(kind) : CorrectionKind::Amount;
         // the subscriber's current tariff of the corrected service (the lines keep none)

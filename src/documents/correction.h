@@ -27,7 +27,8 @@ struct CorrectionLine {
     Money tariff; // informative: the save reads the corrected service's current tariff
     Money value;
     QDate start, end;
-    Money amount; // KORR of a stored line
+    Money amount;        // KORR of a stored line
+    bool stored = false; // loaded from a stored document (its amount is known)
     CorrectionKind kind = CorrectionKind::Amount;
 };
 

@@ -25,6 +25,14 @@ ProgramWindows::ProgramWindows(AppContext& app, Prompter& prompter, const Startu
       benefit(new BenefitWindow(app, prompter, main)), multiPanel(new MultiPanelWindow(app, main)),
       report(new ReportWindow(prompter, main)) {
     card->setBenefitWindow(benefit);
+    QObject::connect(card, &CardWindow::correctionRequested, documents,
+                     [this](const QString& account, const QString& note) {
+                         documents->openForSubscriber(DocType::Correction, account, note);
+                     });
+    QObject::connect(card, &CardWindow::paymentRequested, documents,
+                     [this](const QString& account) {
+                         documents->openForSubscriber(DocType::Payment, account);
+                     });
     main->setWindows(card, documents, multiPanel, report);
 }
 

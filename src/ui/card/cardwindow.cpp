@@ -224,9 +224,19 @@ QWidget* CardWindow::buildCalculationTab() {
     m_payment->setObjectName(QStringLiteral("Button5"));
     m_recalculate->setObjectName(QStringLiteral("Button7"));
     // the two document buttons come with the documents
-    m_correction->hide();
-    m_payment->hide();
     connect(m_recalculate, &QPushButton::clicked, this, &CardWindow::recalculate);
+    connect(m_correction, &QPushButton::clicked, this, [this] {
+        if (m_modified &&
+            m_prompter.ask(QStringLiteral("СОХРАНИТЬ?"), QStringLiteral("Сохранить изменения?"))) {
+            if (!SohrKart())
+                return;
+        } else if (m_modified) {
+            return;
+        }
+        emit correctionRequested(m_account->text(), m_name->text());
+    });
+    connect(m_payment, &QPushButton::clicked, this,
+            [this] { emit paymentRequested(m_account->text()); });
     auto* commands = new QHBoxLayout;
     commands->addWidget(m_excluded);
     commands->addStretch();

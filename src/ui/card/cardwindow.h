@@ -26,6 +26,12 @@ class ResultSetModel;
 // saves it.
 class CardWindow : public QWidget {
     Q_OBJECT
+signals:
+    // "Корректировка" and "Внести оплату": a new document for the card's subscriber (account),
+    // with the note given.
+    void correctionRequested(const QString& account, const QString& note);
+    void paymentRequested(const QString& account);
+
 public:
     CardWindow(AppContext& app, Prompter& prompter, QWidget* parent = nullptr);
     ~CardWindow() override;

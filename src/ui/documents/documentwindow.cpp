@@ -2,12 +2,19 @@
 
 #include "db/dberror.h"
 #include "db/query.h"
+#include "documents/charge.h"
+#include "documents/correction.h"
+#include "documents/payment.h"
 #include "ui/common/controls.h"
 #include "ui/common/failures.h"
 #include "ui/common/resultsetmodel.h"
+#include "ui/documents/documentpanels.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -17,6 +24,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -74,6 +82,7 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
 
     m_headerStrip->setObjectName(QStringLiteral("HeaderStrip"));
     m_headerStrip->hide();
+    buildDocumentParts();
 
     m_criteriaPanel->setObjectName(QStringLiteral("CriteriaPanel"));
     buildCriteriaPanel(m_criteriaPanel);
@@ -86,9 +95,12 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
     m_grid->verticalHeader()->setDefaultSectionSize(18);
     m_grid->hide();
     m_gridModel->colourExcludedRows(&m_app.state.ColourExcluded);
+    m_grid->installEventFilter(this);
+    connect(m_grid, &QTableView::doubleClicked, this, [this] { addLineFromGrid(); });
 
     QAction* fresh = m_selectionMenu->addAction(QStringLiteral("Новая выборка"), this,
                                                 [this] { setGridSql(m_selection.ListSql); });
+    // (the payment and correction panels were hidden by the selection command)
     fresh->setObjectName(QStringLiteral("NewSelection"));
     QAction* add = m_selectionMenu->addAction(QStringLiteral("Добавлять"), this, [this] {
         setGridSql(SelectionSql::added(m_gridSql, m_selection.ListSql));
@@ -108,7 +120,12 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
     layout->addWidget(m_areaStrip);
     layout->addWidget(m_criteriaPanel);
     layout->addWidget(m_grid, 1);
+    layout->addWidget(m_serviceChecks);
+    layout->addWidget(m_payment, 1);
+    layout->addWidget(m_correction, 1);
     layout->addStretch(0); // takes the height while the grid is hidden
+    layout->addWidget(m_notePanel);
+    layout->addWidget(m_buttons);
 
     // on creation: every list filled with no current ids
     m_address->fillAll();
@@ -180,6 +197,12 @@ bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == m_grid) {
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return QWidget::eventFilter(watched, event);
+        addLineFromGrid(); // Enter acts as a double click
+        return true;
+    }
     if (watched == m_apartment && key == Qt::Key_Left) {
         Controls::focusNext(m_house);
         return true;
@@ -243,7 +266,31 @@ void DocumentWindow::showEvent(QShowEvent* event) {
         m_address->fillAll();
     }
     m_account->setFocus();
+    if (const auto type = documentType()) {
+        m_save->setText(DocCaption::save(*type));
+        m_toggle->setVisible(*type != DocType::Charge);
+        m_serviceChecks->setVisible(*type == DocType::Charge);
+        if (*type == DocType::Charge)
+            for (QCheckBox* c : m_checks)
+                c->setChecked(false);
+        if (*type == DocType::Payment)
+            succeeded(m_prompter, [&] { m_payment->setMethods(paymentMethods(m_app.db())); });
+        if (!m_storedLoaded) { // the grid stays empty until the operator selects
+            m_gridOpen = false;
+            m_gridModel->setRows(ResultSet());
+        }
+    }
     QWidget::showEvent(event);
+}
+
+void DocumentWindow::closeEvent(QCloseEvent* event) {
+    m_storedLoaded = false;
+    m_grid->hide();
+    m_payment->hide();
+    m_correction->hide();
+    m_toggle->hide();
+    m_areaStrip->hide();
+    QWidget::closeEvent(event);
 }
 
 void DocumentWindow::openPlainSelection() {
@@ -256,15 +303,20 @@ void DocumentWindow::openMassSelection() {
         move(x(), parentWidget()->frameGeometry().top() + 90);
 }
 
-void DocumentWindow::openDocumentMode() {
-    openMode(SelectionCaption::Document, true, true, true, QSize(std::max(width(), 588), 535));
-}
-
 void DocumentWindow::openMode(const QString& caption, bool headerStrip, bool areaStrip, bool grid,
                               QSize size) {
     m_headerStrip->setVisible(headerStrip);
     m_areaStrip->setVisible(areaStrip);
     m_grid->setVisible(grid);
+    m_criteriaPanel->show();
+    m_notePanel->setVisible(headerStrip);
+    m_buttons->setVisible(headerStrip);
+    if (!headerStrip) {
+        m_serviceChecks->hide();
+        m_payment->hide();
+        m_correction->hide();
+        m_toggle->hide();
+    }
     setWindowTitle(caption);
     resize(size);
     if (!m_placed && parentWidget()) {
@@ -307,6 +359,7 @@ void DocumentWindow::select() {
     m_app.selection.SelectionFilter = m_selection.SelectionFilter;
 
     if (documentMode()) {
+        showPanel(false);
         if (m_gridOpen && m_gridModel->rowCount() > 0) {
             m_selectionMenu->popup(
                 m_selectButton->mapToGlobal(QPoint(10, m_selectButton->height())));
@@ -340,4 +393,315 @@ void DocumentWindow::finishGrid() {
         if (c < m_gridModel->columnCount())
             m_grid->setColumnWidth(c, 0);
     m_grid->setFocus();
+}
+
+// --- documents ---
+
+namespace {
+
+// The document window's caption shows how far a long routine has come.
+class CaptionProgress : public Progress {
+public:
+    explicit CaptionProgress(QWidget* window) : m_window(window) {}
+    void processEvents() override { QCoreApplication::processEvents(); }
+    void setText(const QString& text) override { m_window->setWindowTitle(text); }
+
+private:
+    QWidget* m_window;
+};
+
+} // namespace
+
+void DocumentWindow::buildDocumentParts() {
+    m_typeLabel = new QLabel(QStringLiteral("Тип документа  № "));
+    m_typeLabel->setObjectName(QStringLiteral("TypeLabel"));
+    QFont bold = m_typeLabel->font();
+    bold.setBold(true);
+    m_typeLabel->setFont(bold);
+    m_number = Controls::edit("NumberEdit");
+    m_number->setMaximumWidth(80);
+    m_date = Controls::datePicker("DatePicker");
+    m_toggle = new QToolButton;
+    m_toggle->setObjectName(QStringLiteral("ToggleButton"));
+    m_toggle->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    m_toggle->setToolTip(QStringLiteral("Показать/убрать набранную информацию"));
+    m_toggle->hide();
+    connect(m_toggle, &QToolButton::clicked, this, [this] {
+        QWidget* panel =
+            documentType() == DocType::Payment ? static_cast<QWidget*>(m_payment) : m_correction;
+        showPanel(panel->isHidden());
+    });
+    auto* header = new QHBoxLayout(m_headerStrip);
+    header->setContentsMargins(0, 0, 0, 0);
+    header->addWidget(m_typeLabel);
+    header->addWidget(m_number);
+    header->addWidget(new QLabel(QStringLiteral("от")));
+    header->addWidget(m_date);
+    header->addStretch();
+    header->addWidget(m_toggle);
+
+    m_serviceChecks = new QWidget;
+    m_serviceChecks->setObjectName(QStringLiteral("ServiceChecks"));
+    auto* checks = new QHBoxLayout(m_serviceChecks);
+    checks->setContentsMargins(0, 0, 0, 0);
+    for (const TVidUslugi& s : m_app.state.ShownServices) {
+        auto* c = new QCheckBox(s.KRATKO);
+        c->setObjectName(QStringLiteral("ServiceCheck%1").arg(s.IDUSL));
+        c->setProperty("service", s.IDUSL);
+        m_checks.push_back(c);
+        checks->addWidget(c, 1);
+    }
+    m_serviceChecks->hide();
+
+    m_payment = new PaymentPanel(m_app, m_prompter);
+    m_payment->hide();
+    connect(m_payment, &PaymentPanel::backToSelection, this, [this] {
+        showPanel(false);
+        m_account->setFocus();
+    });
+    m_correction = new CorrectionPanel(m_app, m_prompter, m_date);
+    m_correction->hide();
+
+    m_notePanel = new QWidget;
+    auto* note = new QHBoxLayout(m_notePanel);
+    note->setContentsMargins(0, 0, 0, 0);
+    note->addWidget(new QLabel(QStringLiteral("Примечание :")));
+    m_note = Controls::edit("NoteEdit");
+    note->addWidget(m_note, 1);
+    m_notePanel->hide();
+
+    m_buttons = new QWidget;
+    auto* buttons = new QHBoxLayout(m_buttons);
+    buttons->setContentsMargins(0, 4, 0, 0);
+    m_save = new QPushButton(QStringLiteral("Начисление"));
+    m_save->setObjectName(QStringLiteral("SaveButton"));
+    m_close = new QPushButton(QStringLiteral("Закрыть"));
+    m_close->setObjectName(QStringLiteral("CloseButton"));
+    for (QPushButton* b : {m_save, m_close})
+        b->setAutoDefault(false);
+    buttons->addStretch();
+    buttons->addWidget(m_save);
+    buttons->addWidget(m_close);
+    m_buttons->hide();
+    connect(m_save, &QPushButton::clicked, this, &DocumentWindow::save);
+    connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+}
+
+std::optional<DocType> DocumentWindow::documentType() const {
+    if (!documentMode())
+        return std::nullopt;
+    for (DocType t : {DocType::Charge, DocType::Correction, DocType::Payment})
+        if (m_typeLabel->text() == DocCaption::header(t))
+            return t;
+    return std::nullopt;
+}
+
+void DocumentWindow::showPanel(bool shown) {
+    const auto type = documentType();
+    QWidget* panel = type == DocType::Payment      ? static_cast<QWidget*>(m_payment)
+                     : type == DocType::Correction ? m_correction
+                                                   : nullptr;
+    m_payment->setVisible(shown && panel == m_payment);
+    m_correction->setVisible(shown && panel == m_correction);
+    // the panel lies over the criteria and the grid
+    const bool covered = shown && panel;
+    m_criteriaPanel->setVisible(!covered);
+    m_grid->setVisible(!covered);
+}
+
+void DocumentWindow::layOutDocument(DocType type) {
+    m_typeLabel->setText(DocCaption::header(type));
+    m_save->setText(DocCaption::save(type));
+    m_payment->hide();
+    m_correction->hide();
+    m_criteriaPanel->show();
+    openMode(SelectionCaption::Document, true, false, true, QSize(std::max(width(), 588), 535));
+}
+
+void DocumentWindow::newDocument(DocType type) {
+    if (!m_app.connected())
+        return;
+    NewDocument offered;
+    if (!succeeded(m_prompter, [&] { offered = ::newDocument(m_app.db(), type); }))
+        return;
+    m_storedLoaded = false;
+    if (type == DocType::Correction)
+        m_correction->reset();
+    if (type == DocType::Payment)
+        m_payment->reset();
+    m_number->setText(QString::number(offered.number));
+    m_date->setDate(QDate::currentDate());
+    m_docId = offered.id;
+    m_note->clear();
+    layOutDocument(type);
+}
+
+void DocumentWindow::openForSubscriber(DocType type, const QString& account, const QString& note) {
+    newDocument(type);
+    if (documentType() != type)
+        return;
+    m_account->setText(account);
+    select();
+    if (m_gridModel->rowCount() > 0) {
+        m_grid->selectRow(0);
+        addLineFromGrid();
+    }
+    if (!note.isEmpty())
+        m_note->setText(note);
+}
+
+void DocumentWindow::loadDocument(int docId) {
+    if (!m_app.connected())
+        return;
+    QString type;
+    if (!succeeded(m_prompter, [&] {
+            const ResultSet r = m_app.db().query(
+                QStringLiteral("select TIPDOK from Dokum where IDDOK=%1").arg(docId));
+            if (r.rowCount == 0)
+                throw DbError(QStringLiteral("Документ %1 не найден: его, возможно, удалили на "
+                                             "другом рабочем месте.")
+                                  .arg(docId));
+            type = r.at(0, 0).toText();
+        }))
+        return;
+    DocumentHeader header;
+    QString listSql;
+    std::vector<int> services;
+    DocType t = DocType::Charge;
+    bool ok = false;
+    if (type == u"1") {
+        StoredCharge c;
+        ok = succeeded(m_prompter, [&] { c = loadCharge(m_app, docId); });
+        header = c.header;
+        listSql = c.ListSql;
+        services = c.services;
+    } else if (type == u"2") {
+        t = DocType::Correction;
+        StoredCorrection c;
+        ok = succeeded(m_prompter, [&] { c = loadCorrection(m_app, docId); });
+        header = c.header;
+        listSql = c.ListSql;
+        if (ok)
+            m_correction->load(c.lines, c.service);
+    } else {
+        t = DocType::Payment;
+        StoredPayment p;
+        ok = succeeded(m_prompter, [&] {
+            p = loadPayment(m_app, docId);
+            m_payment->setMethods(paymentMethods(m_app.db()));
+        });
+        header = p.header;
+        listSql = p.ListSql;
+        if (ok)
+            m_payment->load(p.lines);
+    }
+    if (!ok)
+        return;
+    m_number->setText(header.number);
+    m_date->setDate(header.date);
+    m_docId = docId;
+    m_note->setText(header.note);
+    m_storedLoaded = true;
+    layOutDocument(t);
+    setGridSql(listSql);
+    for (QCheckBox* c : m_checks)
+        c->setChecked(std::find(services.begin(), services.end(), c->property("service").toInt()) !=
+                      services.end());
+    if (t != DocType::Charge)
+        showPanel(true);
+}
+
+std::vector<int> DocumentWindow::tickedServices() const {
+    std::vector<int> out;
+    for (QCheckBox* c : m_checks)
+        if (c->isChecked())
+            out.push_back(c->property("service").toInt());
+    return out;
+}
+
+void DocumentWindow::addLineFromGrid() {
+    const auto type = documentType();
+    if (!type || *type == DocType::Charge || !m_gridOpen || m_gridModel->rowCount() == 0)
+        return;
+    const int row = std::max(0, m_grid->currentIndex().row());
+    const ResultSet& rows = m_gridModel->rows();
+    const auto text = [&](const char16_t* column) {
+        const int c = rows.columnIndex(QStringView(column));
+        return c >= 0 ? rows.at(row, c).toText() : QString();
+    };
+    const int idc = text(u"IDC").toInt();
+    QString address;
+    if (!succeeded(m_prompter, [&] { address = composedAddress(m_app.db(), idc); }))
+        return;
+    if (*type == DocType::Payment) {
+        PaymentLine l;
+        l.subscriber = idc;
+        l.name = text(u"Фамилия_Имя_Отчество");
+        l.account = text(u"Лицевой_счет");
+        l.address = address;
+        showPanel(true);
+        m_payment->addLine(l);
+    } else {
+        CorrectionLine l;
+        l.subscriber = idc;
+        l.name = text(u"Фамилия_Имя_Отчество");
+        l.account = text(u"Лицевой_счет");
+        l.address = address;
+        l.residents = text(u"KOL").toLongLong();
+        showPanel(true);
+        m_correction->addLine(l);
+    }
+}
+
+void DocumentWindow::save() {
+    const auto type = documentType();
+    if (!type)
+        return;
+    DocumentHeader h;
+    h.id = m_docId;
+    h.stored = m_storedLoaded;
+    h.number = m_number->text();
+    h.date = m_date->date();
+    h.note = m_note->text();
+    SaveResult r;
+    CaptionProgress progress(this);
+    const QString caption = windowTitle();
+    const bool ran = succeeded(m_prompter, [&] {
+        switch (*type) {
+        case DocType::Charge: {
+            ChargeInput input{h, {}, tickedServices()};
+            if (m_gridOpen)
+                input.rows = documentRows(m_gridModel->rows());
+            r = charge(m_app, input, &progress);
+            break;
+        }
+        case DocType::Correction:
+            r = correct(m_app, {h, m_correction->service(), m_correction->lines()});
+            break;
+        case DocType::Payment:
+            r = pay(m_app, {h, m_payment->lines()});
+            break;
+        }
+    });
+    setWindowTitle(caption);
+    if (!ran)
+        return; // nothing was written; the window keeps what was typed
+    if (!r.ok()) {
+        if (r.warning)
+            m_prompter.warn(r.refusal);
+        else
+            m_prompter.notify(r.refusal);
+        return;
+    }
+    if (r.docId == 0)
+        return; // a payment without lines: nothing happens
+    m_docId = r.docId;
+    if (r.renumbered)
+        m_prompter.notify(DocText::renumbered(h.number.toInt(), r.number));
+    if (*type == DocType::Payment && paymentAsksRecalc(m_app, h) &&
+        m_prompter.ask(QStringLiteral("ВНИМАНИЕ!!!"), DocText::RecalcQuestion)) {
+        succeeded(m_prompter, [&] { recalcPayers(m_app, m_payment->lines(), &progress); });
+        setWindowTitle(caption);
+    }
+    close();
 }

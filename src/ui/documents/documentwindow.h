@@ -2,18 +2,24 @@
 
 #include "app/appcontext.h"
 #include "app/prompter.h"
+#include "documents/document.h"
 #include "documents/selection.h"
 #include "ui/common/addressboxes.h"
 
 #include <QWidget>
 
+class CorrectionPanel;
+class PaymentPanel;
 class QCheckBox;
 class QComboBox;
+class QDateEdit;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTableView;
+class QToolButton;
 class ResultSetModel;
 
 // Where the plain selection goes: the main list.
@@ -39,11 +45,23 @@ public:
     void openPlainSelection();
     // "Общая обработка": the plain selection without the area strip.
     void openMassSelection();
-    // A document: the header strip and the selection grid (the document itself comes with the
-    // documents).
-    void openDocumentMode();
+    // "Произвести начисление", "Произвести корректировку", "Произвести оплату": a new document
+    // of the type (the id and number offered, today's date) in the window.
+    void newDocument(DocType type);
+    // A stored document (the journal's command), laid out by its type.
+    void loadDocument(int docId);
+    // The card's "Корректировка" and "Внести оплату": a new document with the subscriber of the
+    // account selected and added as its first line.
+    void openForSubscriber(DocType type, const QString& account, const QString& note = {});
+    // The save button.
+    void save();
 
     bool documentMode() const;
+    // The document type the header caption names.
+    std::optional<DocType> documentType() const;
+    int currentDocId() const { return m_docId; }
+    PaymentPanel* paymentPanel() const { return m_payment; }
+    CorrectionPanel* correctionPanel() const { return m_correction; }
     SelectionCriteria criteria() const;
     const SelectionStatement& lastSelection() const { return m_selection; }
     QTableView* selectionGrid() const { return m_grid; }
@@ -55,6 +73,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildCriteriaPanel(QWidget* panel);
@@ -65,6 +84,14 @@ private:
     void openMode(const QString& caption, bool headerStrip, bool areaStrip, bool grid, QSize size);
     void finishGrid();
     QComboBox* box(AddressLevel level) const;
+    void buildDocumentParts();
+    // The header strip, panels and buttons of a document of the type.
+    void layOutDocument(DocType type);
+    // A double click or Enter on the selection grid: a payment or correction line.
+    void addLineFromGrid();
+    // The payment or correction panel over the criteria and the grid, or back.
+    void showPanel(bool shown);
+    std::vector<int> tickedServices() const;
 
     AppContext& m_app;
     Prompter& m_prompter;
@@ -82,4 +109,19 @@ private:
     bool m_placed = false;
     QMenu* m_selectionMenu;
     SelectionStatement m_selection;
+
+    // the document
+    QLabel* m_typeLabel;
+    QLineEdit* m_number;
+    QDateEdit* m_date;
+    QToolButton* m_toggle;
+    QWidget* m_serviceChecks;
+    std::vector<QCheckBox*> m_checks;
+    PaymentPanel* m_payment;
+    CorrectionPanel* m_correction;
+    QWidget *m_notePanel, *m_buttons;
+    QLineEdit* m_note;
+    QPushButton *m_save, *m_close;
+    int m_docId = 0;             // CurrentDocId
+    bool m_storedLoaded = false; // StoredDocLoaded
 };

@@ -196,6 +196,35 @@ void MainWindow::buildMenus() {
     tools->setMovable(false);
     tools->setIconSize(QSize(24, 24));
 
+    // the three documents: the menu commands and their tool buttons
+    struct DocumentCommand {
+        DocType type;
+        const char* menu;
+        const char* hint;
+        const char* name;
+        QIcon icon;
+    };
+    const DocumentCommand documents[] = {
+        {DocType::Charge, "Произвести начисление", "Произвести начисление", "Charge",
+         ToolIcons::chargeDocument()},
+        {DocType::Correction, "Произвести корректировку", "Внести корректировку", "Correction",
+         ToolIcons::correctionDocument()},
+        {DocType::Payment, "Произвести оплату", "Внести документ оплаты", "Payment",
+         ToolIcons::paymentDocument()},
+    };
+    for (const DocumentCommand& d : documents) {
+        const DocType type = d.type;
+        QAction* a = operations->addAction(QString::fromUtf8(d.menu), this, [this, type] {
+            if (m_documents)
+                m_documents->newDocument(type);
+        });
+        a->setObjectName(QStringLiteral("%1Action").arg(QLatin1String(d.name)));
+        QAction* tool = tools->addAction(d.icon, QString::fromUtf8(d.hint), a, &QAction::trigger);
+        tool->setObjectName(QStringLiteral("%1Button").arg(QLatin1String(d.name)));
+        tool->setToolTip(QString::fromUtf8(d.hint));
+    }
+    tools->addSeparator();
+
     QAction* find = client->addAction(QStringLiteral("Поиск абонента (-ов)"), this, [this] {
         if (m_documents)
             m_documents->openPlainSelection();
