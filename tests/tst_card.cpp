@@ -1,6 +1,7 @@
 #include "programfixture.h"
 #include "ui/card/benefitwindow.h"
 #include "ui/card/cardwindow.h"
+#include "ui/documents/documentpanels.h"
 #include "ui/main/massprocessingpanel.h"
 
 #include <QAction>
@@ -34,6 +35,7 @@ private slots:
     void exclusionWarnsAboutHolders();
     void massProcessingPanel();
     void recalculationShowsTheNewBalance();
+    void paymentFromTheCard();
 
 private:
     std::unique_ptr<Program> m_p;
@@ -329,6 +331,26 @@ void TestCard::recalculationShowsTheNewBalance() {
     QCOMPARE(p().find<QTableWidget>(card(), "StringGrid1")->item(0, 1)->text(), u"20,5"_s);
     QCOMPARE(p().find<QLabel>(card(), "Label24")->text(),
              u"Общий долг на текущий момент: 20,5 руб."_s);
+}
+
+void TestCard::paymentFromTheCard() {
+    openCard(0);
+    const QString account = field("Edit1")->text();
+    QTest::mouseClick(p().find<QPushButton>(card(), "Button5"), Qt::LeftButton);
+    DocumentWindow* d = p().documents();
+    QVERIFY(d->isVisible());
+    PaymentPanel* panel = d->paymentPanel();
+    QVERIFY(panel->isVisible());
+    QCOMPARE(panel->lines().size(), size_t(1));
+    QCOMPARE(panel->lines().front().account, account);
+    p().find<QDateEdit>(d, "DatePicker")->setDate(QDate(2024, 3, 5));
+    panel->amountBox()->setText(u"30"_s);
+    p().find<QComboBox>(panel, "PaymentServiceBox")->setCurrentIndex(0);
+    p().find<QToolButton>(panel, "EnterButton")->click();
+    QTest::mouseClick(p().find<QPushButton>(d, "SaveButton"), Qt::LeftButton);
+    QVERIFY(!d->isVisible());
+    // the card shows the payment of the current period at once
+    QCOMPARE(p().find<QTableWidget>(card(), "StringGrid1")->item(0, 6)->text(), u"30"_s);
 }
 
 QTEST_MAIN(TestCard)

@@ -139,6 +139,11 @@ CardWindow::CardWindow(AppContext& app, Prompter& prompter, QWidget* parent)
             [this](AddressLevel level, int) { addressChosen(int(level)); });
     connect(m_address, &AddressBoxes::cleared, this, [this](AddressLevel) { ZapAdres(); });
     // a holder saved in the benefit window: the list shows it, and the card counts as changed
+    // a document changed the figures: the card shows them, unless the operator is editing it
+    connect(&m_app.changes, &ChangeNotifier::documentsChanged, this, [this] {
+        if (isVisible() && !m_modified && m_app.selection.CurrentClientId > 0)
+            ZapKart(m_app.selection.CurrentClientId);
+    });
     connect(&m_app.changes, &ChangeNotifier::benefitsChanged, this, [this](int clientId) {
         if (isVisible() && clientId == m_app.selection.CurrentClientId) {
             reloadBenefits();
@@ -223,13 +228,13 @@ QWidget* CardWindow::buildCalculationTab() {
     m_correction->setObjectName(QStringLiteral("Button6"));
     m_payment->setObjectName(QStringLiteral("Button5"));
     m_recalculate->setObjectName(QStringLiteral("Button7"));
-    // the two document buttons come with the documents
     connect(m_recalculate, &QPushButton::clicked, this, &CardWindow::recalculate);
     connect(m_correction, &QPushButton::clicked, this, [this] {
         if (m_modified &&
             m_prompter.ask(QStringLiteral("СОХРАНИТЬ?"), QStringLiteral("Сохранить изменения?"))) {
             if (!SohrKart())
                 return;
+            m_modified = false;
         } else if (m_modified) {
             return;
         }
