@@ -447,6 +447,11 @@ void TestDocuments::storedDocumentsSaveAgainUnderTheirIdAndNumber() {
     QCOMPARE(sc.services, (std::vector<int>{1, 3}));
     const std::vector<DocumentRow> chargeRows = documentRows(app().db().query(sc.ListSql));
     QCOMPARE(chargeRows.size(), size_t(2));
+    // saved again: its own lines go first, so it stays the period's document, id and number kept
+    const SaveResult resaved = ::charge(app(), {sc.header, chargeRows, sc.services});
+    QCOMPARE(resaved.docId, c);
+    QCOMPARE(resaved.number, 3);
+    QCOMPARE(m_db->scalar(u"select count(*) from Nachisl1 where DOK=%1"_s.arg(c)), u"2"_s);
     // a correction of service 3
     chargePeriod(u"01.2024"_s, 1, u"91"_s);
     CorrectionLine l;
