@@ -159,6 +159,10 @@ void TestEngine::select_data() {
     row("InStr", "select InStr(NAME, \"ан\"), InStr(3, \"абаба\", \"б\") from T where ID = 1",
         {"3|4"});
     row("Val, CStr", "select Val(\"12.5abc\"), CStr(AMOUNT) from T where ID = 1", {"12,5|136,5"});
+    row("a bracketed Table.Column is a qualified column",
+        "select Sum([T.AMOUNT]), Max([U.V]) from T inner join U on T.ID = U.T_ID", {"273|один"});
+    row("Val skips blanks inside the number",
+        "select Val(\" 12 22.3hhh\"), Val(\"- 4\") from T where ID = 1", {"1222,3|-4"});
     row("CLng and CInt round half to even",
         "select CLng(\"2,5\"), CInt(3.5), CLng(AMOUNT) from T where ID = 4", {"2|4|6"});
     row("Round half to even, Int, Abs",

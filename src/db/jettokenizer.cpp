@@ -90,8 +90,16 @@ std::vector<JetToken> tokenizeJet(const QString& s) {
             const qsizetype end = s.indexOf(close, i + 1);
             if (end < 0)
                 fail(s, QStringLiteral("не закрыта скобка имени в позиции %1").arg(start + 1));
-            out.push_back(
-                {c == u'[' ? K::BracketName : K::QuotedName, s.mid(i + 1, end - i - 1), start});
+            const QString name = s.mid(i + 1, end - i - 1);
+            const qsizetype dot = name.indexOf(u'.');
+            if (c == u'[' && dot > 0 && dot < name.size() - 1 && name.indexOf(u'.', dot + 1) < 0) {
+                // [Table.Column] is the column of that table, as Jet reads it
+                out.push_back({K::BracketName, name.left(dot), start});
+                out.push_back({K::Symbol, QStringLiteral("."), int(i + 1 + dot)});
+                out.push_back({K::BracketName, name.mid(dot + 1), int(i + 2 + dot)});
+            } else {
+                out.push_back({c == u'[' ? K::BracketName : K::QuotedName, name, start});
+            }
             i = end + 1;
             continue;
         }

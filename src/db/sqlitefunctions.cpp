@@ -395,8 +395,10 @@ void fnInStr(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 }
 
 void fnVal(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    // Val reads the leading number with a point as its decimal separator, whatever the region
-    const QString t = jetText(ARG(0)).trimmed();
+    // Val reads the leading number with a point as its decimal separator, whatever the region;
+    // blanks, tabs and line feeds are skipped anywhere in it ("12 22.3hhh" is 1222.3)
+    QString t = jetText(ARG(0));
+    t.removeIf([](QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; });
     static const QRegularExpression re(QStringLiteral(R"(^[-+]?\d*\.?\d*(?:[eE][-+]?\d+)?)"));
     const QString m = re.match(t).captured(0);
     bool ok = false;
