@@ -1,7 +1,7 @@
 # Shared by ./run and ./test: install what the build needs, then configure and build.
 # Debian packages the build and the tests need (Qt Widgets and Print Support come with qt6-base-dev;
 # the platform plugins and a font let the windows show; Qt's own Russian texts for the standard dialogs).
-TERVALA_PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev libsqlite3-dev sqlite3 fonts-dejavu-core)
+TERVALA_PACKAGES=(cmake ninja-build g++ pkg-config ccache qt6-base-dev qt6-qpa-plugins qt6-translations-l10n libgl-dev libsqlite3-dev sqlite3 fonts-dejavu-core zip unzip)
 
 ensure_packages() {
     local missing=()

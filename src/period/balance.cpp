@@ -1,7 +1,11 @@
 #include "period/balance.h"
 
 #include "common/period.h"
+#include "db/dberror.h"
+#include "db/statementtemplate.h"
 #include "db/transaction.h"
+
+#include <QHash>
 
 #include <QStringList>
 
@@ -59,4 +63,126 @@ void PereschetSaldoOdnogo(AppContext& app, int clientId) {
     }
     tx.commit();
     emit app.changes.subscribersChanged(clientId);
+}
+
+namespace {
+
+// "WHERE (PERIOD="…" or …)" over the periods of one service earlier than the current one;
+// "WHERE (PERIOD="00.0000")" when there is none.
+QString serviceFilter(Connection& db, const QString& n, const QString& currentPeriod) {
+    const ResultSet periods = db.query(
+        u"select DISTINCT PERIOD from (select PERIOD from Nachisl%1 union Select PERIOD from "
+        u"Oplata%1 union Select PERIOD from Korrekt%1)"_s.arg(n));
+    const auto current = Period::parse(currentPeriod);
+    QString filter;
+    for (int r = 0; r < periods.rowCount; ++r) {
+        const QString text = periods.at(r, 0).toText();
+        const auto p = Period::parse(text);
+        if (p && current && *p < *current)
+            filter += u"PERIOD=\"%1\" or "_s.arg(text);
+    }
+    filter.chop(4);
+    if (filter.isEmpty())
+        filter = u"PERIOD=\"00.0000\""_s;
+    return u"WHERE (%1)"_s.arg(filter);
+}
+
+struct TPerMass {
+    qint64 client = 0;
+    Money charges, corrections, payments;
+};
+
+QString sumStatement(const QString& table, const QString& column, const QString& filter) {
+    return u"SELECT IIf(Sum([%1.%2]) Is Null,0,Sum([%1.%2])) AS Сумм, %1.CLIENT as Кл FROM %1 %3 "
+           u"GROUP BY %1.CLIENT"_s.arg(table, column, filter);
+}
+
+} // namespace
+
+void Pereschet(AppContext& app, Progress* progress) {
+    Connection& db = app.db();
+    Transaction tx(db);
+    for (const TVidUslugi& service : app.state.ShownServices) {
+        const QString n = QString::number(service.IDUSL);
+        const QString filter = serviceFilter(db, n, app.state.CurrentPeriod);
+        std::vector<TPerMass> rows;
+        QHash<qint64, size_t> index;
+        // charges, payments and corrections summed per subscriber by the engine
+        const struct {
+            const char16_t* table;
+            const char16_t* column;
+            Money TPerMass::*field;
+        } sums[] = {{u"Nachisl", u"ITOG", &TPerMass::charges},
+                    {u"Oplata", u"OPLATA", &TPerMass::payments},
+                    {u"Korrekt", u"KORR", &TPerMass::corrections}};
+        for (const auto& sum : sums) {
+            const ResultSet r = db.query(sumStatement(QString::fromUtf16(sum.table) + n,
+                                                      QString::fromUtf16(sum.column), filter));
+            for (int i = 0; i < r.rowCount; ++i) {
+                const qint64 client = r.at(i, 1).toInteger();
+                auto it = index.constFind(client);
+                if (it == index.constEnd()) {
+                    it = index.insert(client, rows.size());
+                    rows.push_back({client, {}, {}, {}});
+                }
+                rows[*it].*sum.field = r.at(i, 0).toMoney();
+                if (progress)
+                    progress->setValue(i + 1, r.rowCount);
+            }
+        }
+        try {
+            db.execute(u"DROP TABLE Dolg%1"_s.arg(n));
+        } catch (const DbError&) {
+            // no balances yet
+        }
+        try {
+            db.execute(u"Select IDC AS CLIENT, Cdbl(0) AS SUMMA INTO Dolg%1 from Client"_s.arg(n));
+        } catch (const DbError&) {
+            // the old table stays; the updates act on its rows
+        }
+        db.execute(u"CREATE INDEX IF NOT EXISTS Dolg%1Client ON Dolg%1 (CLIENT)"_s.arg(n));
+        const StatementTemplate update(u"update Dolg%1 set SUMMA='%2' where Client=%3"_s,
+                                       {service.IDUSL});
+        for (size_t k = 0; k < rows.size(); ++k) {
+            const TPerMass& r = rows[k];
+            db.execute(update, {r.charges + r.corrections - r.payments, r.client});
+            if (progress)
+                progress->setValue(int(k + 1), int(rows.size()));
+        }
+    }
+    tx.commit();
+    emit app.changes.subscribersChanged(0);
+}
+
+std::vector<BalanceCheck> checkBalances(AppContext& app) {
+    Connection& db = app.db();
+    std::vector<BalanceCheck> out;
+    for (const TVidUslugi& service : app.state.ShownServices) {
+        const QString n = QString::number(service.IDUSL);
+        BalanceCheck c;
+        c.service = service.IDUSL;
+        c.name = service.NAME;
+        // every stored balance, each exact to four decimals
+        const ResultSet balances = db.query(u"select SUMMA from Dolg%1"_s.arg(n));
+        for (int i = 0; i < balances.rowCount; ++i)
+            c.balances += balances.at(i, 0).toMoney();
+        // the movements of the earlier periods of the subscribers that exist, summed per
+        // subscriber by the engine and exactly here
+        const QString filter = serviceFilter(db, n, app.state.CurrentPeriod);
+        const struct {
+            const char16_t* table;
+            const char16_t* column;
+            int sign;
+        } sums[] = {{u"Nachisl", u"ITOG", 1}, {u"Korrekt", u"KORR", 1}, {u"Oplata", u"OPLATA", -1}};
+        for (const auto& sum : sums) {
+            const QString table = QString::fromUtf16(sum.table) + n;
+            const ResultSet r = db.query(
+                u"select sum(%1), CLIENT from %2 %3 and CLIENT in (select IDC from Client) group by "
+                u"CLIENT"_s.arg(QString::fromUtf16(sum.column), table, filter));
+            for (int i = 0; i < r.rowCount; ++i)
+                c.movements += r.at(i, 0).toMoney() * qint64(sum.sign);
+        }
+        out.push_back(c);
+    }
+    return out;
 }

@@ -1,8 +1,28 @@
 #pragma once
 
 #include "app/appcontext.h"
+#include "app/prompter.h"
+#include "common/money.h"
+
+#include <vector>
 
 // PereschetSaldoOdnogo: the opening balances of one subscriber for every shown service, from
 // the charges, corrections and payments of the periods before the current one, replace the
 // subscriber's rows in Dolg<n>. One transaction: on an error nothing of it stays.
 void PereschetSaldoOdnogo(AppContext& app, int clientId);
+
+// Pereschet: Dolg<n> of every shown service rebuilt from the movements of the periods before the
+// current one (Σ ITOG + Σ KORR − Σ OPLATA per subscriber): one row per subscriber, 0 without
+// movements. One transaction: on an error nothing of it stays, and other workstations see the
+// old balances until it commits. Progress: the row counter of each step.
+void Pereschet(AppContext& app, Progress* progress = nullptr);
+
+// The proof of the balances: per shown service, the sum of Dolg<n> beside the movements of the
+// earlier periods of the subscribers that exist.
+struct BalanceCheck {
+    int service = 0;
+    QString name;
+    Money balances, movements;
+    bool ok() const { return balances == movements; }
+};
+std::vector<BalanceCheck> checkBalances(AppContext& app);
