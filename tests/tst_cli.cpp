@@ -25,6 +25,7 @@ private slots:
     void demoIsRepeatable();
     void listPrintsTheMainList();
     void documentsFromTheCommandLine();
+    void monthsFromTheCommandLine();
 
 private:
     struct Run {
@@ -231,7 +232,9 @@ void TestCli::listPrintsTheMainList() {
 
 void TestCli::documentsFromTheCommandLine() {
     const QString db = m_dir.filePath(QStringLiteral("docs.db"));
-    QCOMPARE(cli({u"demo"_s, db, u"--subscribers"_s, u"40"_s, u"--period"_s, u"03.2024"_s}).code,
+    QCOMPARE(cli({u"demo"_s, db, u"--subscribers"_s, u"40"_s, u"--period"_s, u"03.2024"_s,
+                  u"--months"_s, u"0"_s})
+                 .code,
              0);
     const auto sql = [&](const QString& statement) {
         return cli({u"--db"_s, db, u"sql"_s, statement}).out;
@@ -299,6 +302,41 @@ void TestCli::documentsFromTheCommandLine() {
              file(u"k.txt"_s, account + u"\t3\t2\t01.13.2023\t01.02.2023\n"_s)});
     QVERIFY2(r.err.contains(u"Строка 1, поле «начало»"_s), qPrintable(r.err));
     QCOMPARE(sql(u"select count(*) from Dokum"_s), u"Expr1000\n3\n"_s);
+}
+
+void TestCli::monthsFromTheCommandLine() {
+    const QString db = m_dir.filePath(u"months.db"_s);
+    // two months of history lived through before 03.2024
+    QCOMPARE(cli({u"demo"_s, db, u"--subscribers"_s, u"30"_s, u"--months"_s, u"2"_s, u"--period"_s,
+                  u"03.2024"_s})
+                 .code,
+             0);
+    const auto sql = [&](const QString& statement) {
+        return cli({u"--db"_s, db, u"sql"_s, statement}).out;
+    };
+    QCOMPARE(sql(u"select PERIOD from Service order by IDS"_s),
+             u"PERIOD\n01.2024\n02.2024\n03.2024\n"_s);
+    QCOMPARE(sql(u"select count(*) from Dokum where TIPDOK=\"1\""_s), u"Expr1000\n3\n"_s);
+    QVERIFY(sql(u"select count(*) from Oplata1"_s) != u"Expr1000\n0\n"_s);
+    Run r = cli({u"--db"_s, db, u"check"_s});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out.count(u'\n'), 4);
+    // the month closes without questions; the archive lies beside the database
+    r = cli({u"--db"_s, db, u"close-month"_s});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, u"04.2024\n"_s);
+    const QString archive =
+        m_dir.filePath(u"arhiv_%1.zip"_s.arg(QDate::currentDate().toString(u"yyyy_MM_dd"_s)));
+    QVERIFY(QFileInfo::exists(archive));
+    r = cli({u"--db"_s, db, u"archive"_s});
+    QCOMPARE(r.out, archive + u'\n');
+    QCOMPARE(cli({u"--db"_s, db, u"close-month"_s, u"--no-archive"_s}).out, u"05.2024\n"_s);
+    QCOMPARE(cli({u"--db"_s, db, u"recalc"_s}).code, 0);
+    // a balance that does not agree with the movements
+    sql(u"update Dolg1 set SUMMA = SUMMA + 1 where CLIENT = 1"_s);
+    r = cli({u"--db"_s, db, u"check"_s});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.out.contains(u"расхождение 1"_s), qPrintable(r.out));
 }
 
 QTEST_GUILESS_MAIN(TestCli)

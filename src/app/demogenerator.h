@@ -10,6 +10,7 @@
 struct DemoOptions {
     int subscribers = 2000;
     quint32 seed = 1;
+    int months = 12; // of history lived through before the current period (generateHistory)
 };
 
 // The demo users: name, password, rights level.

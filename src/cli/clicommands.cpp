@@ -1,7 +1,9 @@
 #include "cli/clicommands.h"
 
+#include "app/archive.h"
 #include "app/config.h"
 #include "app/demogenerator.h"
+#include "app/demohistory.h"
 #include "app/startup.h"
 #include "common/period.h"
 #include "db/dberror.h"
@@ -10,6 +12,7 @@
 #include "documents/charge.h"
 #include "documents/documentfiles.h"
 #include "documents/selection.h"
+#include "period/transition.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -36,8 +39,8 @@ const char* const Usage =
     "Использование: tervala-cli [--db ПУТЬ] КОМАНДА …\n"
     "  init ПУТЬ [--period ММ.ГГГГ] [--admin-password ПАРОЛЬ]\n"
     "        новая база данных (пароль администратора печатается, если не задан)\n"
-    "  demo ПУТЬ [--subscribers N] [--seed S] [--period ММ.ГГГГ]\n"
-    "        новая демонстрационная база\n"
+    "  demo ПУТЬ [--subscribers N] [--seed S] [--period ММ.ГГГГ] [--months M]\n"
+    "        новая демонстрационная база с историей за M месяцев (по умолчанию 12)\n"
     "  sql ЗАПРОС\n"
     "        выполнить один запрос Jet SQL; строки результата выводятся через TAB\n"
     "  list [--ls Л/С] [--fio ЧАСТЬ_ФИО] [--rg N] [--gd N] [--rn N] [--np N] [--st N]\n"
@@ -50,7 +53,15 @@ const char* const Usage =
     "  correct --service N --date ДД.ММ.ГГГГ [--number K] ФАЙЛ\n"
     "        документ корректировки из файла: л/с TAB способ 1-4 TAB величина TAB начало TAB "
     "конец\n"
-    "  У charge, pay и correct: [--user ID] (по умолчанию первый пользователь с правами 3);\n"
+    "  recalc\n"
+    "        пересчитать входящие сальдо всех абонентов\n"
+    "  close-month [--no-archive]\n"
+    "        переход на новый месяц (без вопросов; сначала архив, если не сказано иначе)\n"
+    "  archive\n"
+    "        архив базы рядом с файлом базы; печатается путь архива\n"
+    "  check\n"
+    "        сверка сальдо с движением прошлых месяцев по услугам (код 1 при расхождении)\n"
+    "  У charge, pay, correct, recalc и close-month: [--user ID] (по умолчанию первый пользователь с правами 3);\n"
     "  печатается номер (IDDOK) записанного документа.\n"
     "Без --db используется база, названная в Config.ini текущей папки.\n";
 
@@ -151,8 +162,14 @@ int createDatabase(const QString& path, const Period& period, const QString& adm
         Sozdanie(app, prompter);
         if (prompter.failed())
             throw DbError(QStringLiteral("Не удалось создать таблицы услуг."));
-        if (demo)
+        if (demo) {
             generateDemo(app, *demo);
+            if (demo->months > 0) {
+                app.CurrentUserId = defaultDocumentUser(app.db());
+                app.state.ChargeBenefits = true;
+                generateHistory(app, demo->months, demo->seed);
+            }
+        }
         app.db().updateStatistics();
     } catch (const DbError& e) {
         discard();
@@ -206,10 +223,10 @@ int cmdInit(const QStringList& rest) {
 
 int cmdDemo(const QStringList& rest) {
     QString problem;
-    const auto a = parseArgs(
-        rest,
-        {QStringLiteral("--subscribers"), QStringLiteral("--seed"), QStringLiteral("--period")},
-        &problem);
+    const auto a = parseArgs(rest,
+                             {QStringLiteral("--subscribers"), QStringLiteral("--seed"),
+                              QStringLiteral("--period"), QStringLiteral("--months")},
+                             &problem);
     if (!a)
         return usage(problem);
     if (a->positional.size() != 1)
@@ -230,8 +247,17 @@ int cmdDemo(const QStringList& rest) {
             return usage(
                 QStringLiteral("Зерно (--seed) должно быть целым неотрицательным числом."));
     }
-    const int rc = createDatabase(a->positional[0], *period,
-                                  QString::fromUtf8(DemoUsers[0].password), options);
+    if (a->options.contains(QStringLiteral("--months"))) {
+        options.months = a->options.value(QStringLiteral("--months")).toInt(&ok);
+        if (!ok || options.months < 0 || options.months > 240)
+            return usage(QStringLiteral("Число месяцев истории (--months) — от 0 до 240."));
+    }
+    // the office starts that many months earlier and lives up to the period asked for
+    Period start = *period;
+    for (int m = 0; m < options.months; ++m)
+        start = start.prev();
+    const int rc =
+        createDatabase(a->positional[0], start, QString::fromUtf8(DemoUsers[0].password), options);
     if (rc == 0) {
         out() << QStringLiteral("Создана демонстрационная база %1: абонентов %2, период %3.\n")
                      .arg(a->positional[0])
@@ -551,6 +577,52 @@ int cmdCorrect(const QString& dbOption, const QStringList& rest) {
     }
 }
 
+int cmdPeriod(const QString& command, const QString& dbOption, const QStringList& rest) {
+    QString problem;
+    const auto a =
+        parseArgs(rest, {QStringLiteral("--user")}, &problem, {QStringLiteral("--no-archive")});
+    if (!a)
+        return usage(problem);
+    if (!a->positional.isEmpty() ||
+        (command != u"close-month" && a->flags.contains(QStringLiteral("--no-archive"))))
+        return usage(QStringLiteral("Лишние параметры команды %1.").arg(command));
+    AppContext app;
+    if (const auto rc = openOffice(app, dbOption, *a))
+        return *rc;
+    try {
+        if (command == u"archive" ||
+            (command == u"close-month" && !a->flags.contains(QStringLiteral("--no-archive")))) {
+            const ArchiveResult r = archiveDatabase(app);
+            if (!r.ok())
+                return failure(ArchiveText::Failed + u'\n' + r.problem);
+            if (command == u"archive") {
+                out() << r.path << '\n';
+                return 0;
+            }
+            err() << QStringLiteral("Архив: %1").arg(r.path) << '\n';
+        }
+        if (command == u"recalc") {
+            Pereschet(app);
+            return 0;
+        }
+        if (command == u"check") {
+            bool same = true;
+            for (const BalanceCheck& c : checkBalances(app)) {
+                out() << TransitionText::checkLine(c) << '\n';
+                same = same && c.ok();
+            }
+            return same ? 0 : 1;
+        }
+        const TransitionResult r = monthTransition(app);
+        for (const BalanceCheck& c : r.checks)
+            err() << TransitionText::checkLine(c) << '\n';
+        out() << r.period << '\n';
+        return 0;
+    } catch (const DbError& e) {
+        return failure(e.message());
+    }
+}
+
 } // namespace
 
 int runCli(const QStringList& arguments) {
@@ -581,6 +653,9 @@ int runCli(const QStringList& arguments) {
         rc = cmdPay(dbPath, rest);
     else if (command == u"correct")
         rc = cmdCorrect(dbPath, rest);
+    else if (command == u"recalc" || command == u"close-month" || command == u"archive" ||
+             command == u"check")
+        rc = cmdPeriod(command, dbPath, rest);
     else if (command == u"--help" || command == u"help")
         rc = (usage({}), 0);
     else

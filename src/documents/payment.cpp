@@ -7,6 +7,8 @@
 #include "db/transaction.h"
 #include "period/balance.h"
 
+#include <QHash>
+
 using namespace Qt::StringLiterals;
 
 std::vector<TVidOpl> paymentMethods(Connection& db) {
@@ -77,11 +79,17 @@ SaveResult pay(AppContext& app, const PaymentInput& input) {
     for (const TVidUslugi& s : st.ShownServices)
         db.execute(u"delete * from Oplata%1 where DOK=%2"_s.arg(QString::number(s.IDUSL), doc));
     const QString month = date.mid(3, 7);
+    // line ids: max + 1 of each service's table, read once inside the transaction
+    QHash<int, qint64> lastIds;
     for (size_t k = 0; k < input.lines.size(); ++k) {
         const PaymentLine& l = input.lines[k];
         const QString n = QString::number(l.service);
-        const ResultSet last = db.query(u"select max(IDO) from Oplata%1"_s.arg(n));
-        const qint64 id = (last.rowCount > 0 ? last.at(0, 0).toInteger() : 0) + 1;
+        auto last = lastIds.find(l.service);
+        if (last == lastIds.end()) {
+            const ResultSet r = db.query(u"select max(IDO) from Oplata%1"_s.arg(n));
+            last = lastIds.insert(l.service, r.rowCount > 0 ? r.at(0, 0).toInteger() : 0);
+        }
+        const qint64 id = ++*last;
         const StatementTemplate insert(
             u"insert into Oplata%1 (IDO, DOK, STROKA, CLIENT, SPOSOB, OPLATA, DATA, PERIOD, "
             u"KVITANS, USR) values (%2 , %3 , %4 , %5 , \"%6\" , \"%7\" , \"%8\" , \"%9\" , "
