@@ -1,6 +1,7 @@
 #include "db/dberror.h"
 #include "documents/charge.h"
 #include "documents/correction.h"
+#include "documents/documentjournal.h"
 #include "documents/payment.h"
 #include "documents/selection.h"
 #include "testsupport.h"
@@ -33,6 +34,8 @@ private slots:
     void paymentRefusals();
     void storedDocumentsSaveAgainUnderTheirIdAndNumber();
     void composedAddress();
+    void journalTreeAndFilters();
+    void journalDeletesAndFinds();
 
 private:
     std::unique_ptr<TempDatabase> m_db;
@@ -504,6 +507,80 @@ void TestDocuments::composedAddress() {
              u"Р, Н, Ул. Лесная, Д. 5, Корп 2, , Кв. 12"_s);
     QCOMPARE(::composedAddress(app().db(), 3),
              u"Великие Луки, Городской, , Ул. Мира, Д. 11а, Кв. 3"_s);
+}
+
+void TestDocuments::journalTreeAndFilters() {
+    const JournalNode root =
+        journalTree({QDate(2023, 12, 31), QDate(2024, 1, 1), QDate(2024, 1, 15)});
+    QCOMPARE(root.text, u"Все документы"_s);
+    QCOMPARE(root.children.size(), size_t(2));
+    QCOMPARE(root.children[0].text, u"2023"_s);
+    QCOMPARE(root.children[0].children[0].text, u"12.2023"_s);
+    QCOMPARE(root.children[0].children[0].children[0].text, u"31.12.2023"_s);
+    QCOMPARE(root.children[1].children.size(), size_t(1));
+    QCOMPARE(root.children[1].children[0].children.size(), size_t(2));
+
+    QCOMPARE(journalFilter(u"Все документы"_s, 0), QString());
+    QCOMPARE(journalFilter(u"Все документы"_s, 3), u" where TIPDOK=\"3\""_s);
+    QCOMPARE(journalFilter(u"2024"_s, 3),
+             u" Where ((DATADOK > #12/31/2023#) and (DATADOK < #01/01/2025#) and TIPDOK=\"3\")"_s);
+    QCOMPARE(journalFilter(u"01.2024"_s, 0),
+             u" Where ((DATADOK > #12/31/2023#) and (DATADOK < #02/01/2024#))"_s);
+    QCOMPARE(journalFilter(u"12.2023"_s, 1),
+             u" Where ((DATADOK > #11/30/2023#) and (DATADOK < #01/01/2024#) and TIPDOK=\"1\")"_s);
+    QCOMPARE(journalFilter(u"15.01.2024"_s, 0), u" Where ((DATADOK = #01/15/2024#))"_s);
+
+    // on stored documents: the month and the year select by date, the tab by type
+    Connection& db = app().db();
+    const char* docs[] = {"1, \"1\", \"31.12.2023\"", "2, \"3\", \"01.01.2024\"",
+                          "3, \"3\", \"15.01.2024\"", "4, \"1\", \"01.02.2024\""};
+    for (const char* d : docs)
+        db.execute(
+            u"insert into Dokum (IDDOK, TIPDOK, DATADOK) values (%1)"_s.arg(QString::fromUtf8(d)));
+    const auto ids = [&](const QString& node, int tab) {
+        QStringList out;
+        for (const QString& r : rows(journalListSql(journalFilter(node, tab))))
+            out << r.section(u'|', 5, 5);
+        return out;
+    };
+    QCOMPARE(ids(u"01.2024"_s, 0), (QStringList{u"2"_s, u"3"_s}));
+    QCOMPARE(ids(u"12.2023"_s, 0), QStringList{u"1"_s});
+    QCOMPARE(ids(u"2024"_s, 3), (QStringList{u"2"_s, u"3"_s}));
+    QCOMPARE(ids(u"15.01.2024"_s, 0), QStringList{u"3"_s});
+    QCOMPARE(ids(u"Все документы"_s, 1), (QStringList{u"1"_s, u"4"_s}));
+    QCOMPARE(documentDates(db).size(), size_t(4));
+}
+
+void TestDocuments::journalDeletesAndFinds() {
+    PaymentLine a;
+    a.subscriber = 1;
+    a.account = u"101"_s;
+    a.service = 2;
+    a.amount = Money::fromInteger(10);
+    a.amountEntered = true;
+    a.receipt = u"77\"1"_s;
+    const int paid = pay(app(), {header(u"1"_s), {a}}).docId;
+    const int charged = charge({1, 3});
+    QCOMPARE(findReceipt(app(), u"77\"1"_s), paid);
+    QCOMPARE(findReceipt(app(), u"78"_s), 0);
+    // a document goes with all its lines and two journal lines
+    app().db().execute(u"delete * from Zhurnal"_s);
+    QVERIFY(deleteDocument(app(), charged));
+    QCOMPARE(m_db->scalar(u"select count(*) from Dokum where IDDOK=%1"_s.arg(charged)), u"0"_s);
+    QCOMPARE(m_db->scalar(u"select count(*) from Nachisl1"_s), u"0"_s);
+    QCOMPARE(m_db->scalar(u"select count(*) from Nachisl3"_s), u"0"_s);
+    QCOMPARE(m_db->scalar(u"select count(*) from TEMP1"_s), u"0"_s);
+    QCOMPARE(rows(u"select TABL, DEISTV, DOK from Zhurnal order by IDZ"_s),
+             (QStringList{
+                 u"Dokum|Удален документ! TIPDOK=1, NOMDOK=1, DATADOK=15.03.2024|%1"_s.arg(charged),
+                 u"Nachisl|Удалены значения по документу|%1"_s.arg(charged)}));
+    QCOMPARE(m_db->scalar(u"select count(*) from Oplata2"_s), u"1"_s);
+    QVERIFY(!deleteDocument(app(), 999));
+    // a failure half-way leaves the document whole
+    app().db().execute(u"DROP TABLE Oplata3"_s);
+    QVERIFY_THROWS_EXCEPTION(DbError, deleteDocument(app(), paid));
+    QCOMPARE(m_db->scalar(u"select count(*) from Dokum where IDDOK=%1"_s.arg(paid)), u"1"_s);
+    QCOMPARE(m_db->scalar(u"select count(*) from Oplata2"_s), u"1"_s);
 }
 
 QTEST_GUILESS_MAIN(TestDocuments)

@@ -1,15 +1,20 @@
 #include "programfixture.h"
 #include "ui/documents/documentpanels.h"
+#include "ui/documents/journalwindow.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTableWidget>
 #include <QToolButton>
+#include <QTreeWidget>
 
 // The three documents entered through the document window's own controls, on the small office
 // (period 03.2024: subscribers 101 and 103 are selected, 102 is excluded).
@@ -19,13 +24,15 @@ private slots:
     void chargeThroughTheWindow();
     void paymentThroughTheWindow();
     void correctionThroughTheWindow();
+    void journalOpensFindsAndDeletes();
+    void monthTransitionFromTheMenu();
 
 private:
     // A new document of the command, dated, with every subscriber selected.
     DocumentWindow* open(Program& p, const char* action, QDate date) {
         p.main()->findChild<QAction*>(QLatin1String(action))->trigger();
         DocumentWindow* d = p.documents();
-        QTest::qWaitForWindowActive(d); // for the focus checks
+        (void)QTest::qWaitForWindowActive(d); // for the focus checks
         p.find<QDateEdit>(d, "DatePicker")->setDate(date);
         QTest::mouseClick(p.find<QPushButton>(d, "SelectButton"), Qt::LeftButton);
         return d;
@@ -135,6 +142,69 @@ void TestDocumentWindow::correctionThroughTheWindow() {
     QVERIFY(!d->isVisible());
     QCOMPARE(p.db.rows(u"select KORR, NACH, KON, SPOSOB from Korrekt2"_s),
              QStringList{u"-150,5|20.03.2024|20.03.2024|2"_s});
+}
+
+void TestDocumentWindow::journalOpensFindsAndDeletes() {
+    Program p;
+    QVERIFY(p.login(u"secret"_s));
+    PaymentLine l;
+    l.subscriber = 1;
+    l.account = u"101"_s;
+    l.service = 1;
+    l.amount = Money::fromInteger(5);
+    l.amountEntered = true;
+    l.receipt = u"R-9"_s;
+    DocumentHeader h;
+    h.number = u"4"_s;
+    h.date = QDate(2024, 3, 15);
+    p.app.CurrentUserId = 1;
+    const int doc = pay(p.app, {h, {l}}).docId;
+    p.main()->findChild<QAction*>(u"JournalAction"_s)->trigger();
+    JournalWindow* j = p.windows->journal;
+    QVERIFY(j->isVisible());
+    // on the current month, with the type's name drawn
+    QCOMPARE(j->tree()->currentItem()->text(0), u"03.2024"_s);
+    QCOMPARE(j->windowTitle(), u"03.2024"_s);
+    QCOMPARE(j->list()->model()->rowCount(), 1);
+    const QModelIndex type = j->list()->model()->index(0, 0);
+    QCOMPARE(static_cast<QStyledItemDelegate*>(j->list()->itemDelegateForColumn(0))
+                 ->displayText(type.data(), QLocale()),
+             u"Оплата"_s);
+    QCOMPARE(j->currentDocId(), doc);
+    // the receipt opens its payment document
+    p.find<QLineEdit>(j, "ReceiptSearchEdit")->setText(u"R-9"_s);
+    j->searchReceipt();
+    QVERIFY(p.documents()->isVisible());
+    QCOMPARE(p.documents()->currentDocId(), doc);
+    // while it is open, the journal opens nothing else
+    j->openCurrent();
+    QCOMPARE(p.prompter.notices.last(), u"У Вас уже открыт документ! Решите что делать с ним!"_s);
+    p.documents()->close();
+    // deletion asks, and the journal comes back on the current month
+    p.prompter.answers << true;
+    j->deleteCurrent();
+    QCOMPARE(p.db.scalar(u"select count(*) from Dokum"_s), u"0"_s);
+    QCOMPARE(j->list()->model()->rowCount(), 0);
+    QCOMPARE(j->tree()->topLevelItem(0)->childCount(), 0);
+}
+
+void TestDocumentWindow::monthTransitionFromTheMenu() {
+    Program p;
+    QVERIFY(p.login(u"secret"_s));
+    p.prompter.answers << true << true; // archive, then the transition
+    p.main()->findChild<QAction*>(u"MonthTransitionAction"_s)->trigger();
+    QCOMPARE(p.prompter.asked.size(), 2);
+    QCOMPARE(p.app.state.CurrentPeriod, u"04.2024"_s);
+    QCOMPARE(p.find<QLabel>(p.main(), "PeriodPanel")->text(), u"Период расчета 04.2024"_s);
+    QCOMPARE(p.db.scalar(u"select PERIOD from Service where IDS=2"_s), u"04.2024"_s);
+    QVERIFY(QFileInfo::exists(
+        p.db.dir.filePath(u"arhiv_%1.zip"_s.arg(QDate::currentDate().toString(u"yyyy_MM_dd"_s)))));
+    const auto* operations = p.main()->findChild<QMenu*>(u"OperationsMenu"_s);
+    QVERIFY(operations->menuAction()->isEnabled());
+    // answering no changes nothing
+    p.prompter.answers << false << false;
+    p.main()->findChild<QAction*>(u"MonthTransitionAction"_s)->trigger();
+    QCOMPARE(p.app.state.CurrentPeriod, u"04.2024"_s);
 }
 
 QTEST_MAIN(TestDocumentWindow)

@@ -130,7 +130,7 @@ void generateHistory(AppContext& app, int months, quint32 seed, Progress* progre
                 l.amountEntered = true;
                 l.method = method;
                 l.receipt =
-                    u"К%1-%2"_s.arg(QString::number(period.month()), QString::number(++receipt));
+                    u"%1-%2"_s.arg(QString::number(period.month()), QString::number(++receipt));
                 batches[row.IDC % 4].push_back(l);
             }
         }

@@ -3,6 +3,7 @@
 #include "ui/card/benefitwindow.h"
 #include "ui/card/cardwindow.h"
 #include "ui/documents/documentwindow.h"
+#include "ui/documents/journalwindow.h"
 #include "ui/main/mainwindow.h"
 #include "ui/main/multipanelwindow.h"
 #include "ui/reports/reportwindow.h"
@@ -22,6 +23,7 @@ MainWindow* startedMainWindow(AppContext& app, Prompter& prompter, const Startup
 ProgramWindows::ProgramWindows(AppContext& app, Prompter& prompter, const StartupEnvironment& env)
     : main(startedMainWindow(app, prompter, env)), card(new CardWindow(app, prompter, main)),
       documents(new DocumentWindow(app, prompter, main)),
+      journal(new JournalWindow(app, prompter, *documents, main)),
       benefit(new BenefitWindow(app, prompter, main)), multiPanel(new MultiPanelWindow(app, main)),
       report(new ReportWindow(prompter, main)) {
     card->setBenefitWindow(benefit);
@@ -34,6 +36,7 @@ ProgramWindows::ProgramWindows(AppContext& app, Prompter& prompter, const Startu
                          documents->openForSubscriber(DocType::Payment, account);
                      });
     main->setWindows(card, documents, multiPanel, report);
+    main->setJournal(journal);
 }
 
 ProgramWindows::~ProgramWindows() {

@@ -8,6 +8,7 @@ class MainWindow;
 class CardWindow;
 class BenefitWindow;
 class DocumentWindow;
+class JournalWindow;
 class MultiPanelWindow;
 class ReportWindow;
 
@@ -21,6 +22,7 @@ struct ProgramWindows {
     MainWindow* main;             // TForm1
     CardWindow* card;             // TForm2
     DocumentWindow* documents;    // TForm4
+    JournalWindow* journal;       // TForm3
     BenefitWindow* benefit;       // TForm5
     MultiPanelWindow* multiPanel; // TForm6
     ReportWindow* report;         // TForm9

@@ -192,6 +192,10 @@ void PaymentPanel::setMethods(std::vector<TVidOpl> methods) {
     for (const TVidOpl& m : m_methods)
         m_method->addItem(m.NAME);
     m_method->setCurrentIndex(-1);
+    for (int k = 0; k < int(m_lines.size()); ++k)
+        setRow(k); // the methods' names
+    if (m_list->currentRow() >= 0)
+        showLine(m_list->currentRow());
 }
 
 void PaymentPanel::addLine(PaymentLine line) {
@@ -217,8 +221,10 @@ void PaymentPanel::load(const std::vector<PaymentLine>& lines) {
     for (int k = 0; k < int(lines.size()); ++k)
         setRow(k);
     updateTotal();
-    if (!m_lines.empty())
+    if (!m_lines.empty()) {
         m_list->setCurrentCell(0, 1);
+        showLine(0);
+    }
 }
 
 void PaymentPanel::setRow(int k) {
@@ -460,8 +466,10 @@ void CorrectionPanel::load(const std::vector<CorrectionLine>& lines, int service
         setRow(k);
     const int index = m_service->findData(service);
     m_service->setCurrentIndex(index);
-    if (!m_lines.empty())
+    if (!m_lines.empty()) {
         m_list->setCurrentCell(0, 1);
+        showLine(0);
+    }
 }
 
 int CorrectionPanel::service() const {

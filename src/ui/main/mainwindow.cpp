@@ -1,23 +1,29 @@
 #include "ui/main/mainwindow.h"
 
+#include "app/archive.h"
 #include "app/clients.h"
 #include "db/dberror.h"
 #include "period/snapshot.h"
+#include "period/transition.h"
 #include "reports/subscriberlist.h"
 #include "ui/card/cardwindow.h"
 #include "ui/common/failures.h"
 #include "ui/common/resultsetmodel.h"
 #include "ui/common/toolicons.h"
+#include "ui/documents/documentwindow.h"
+#include "ui/documents/journalwindow.h"
 #include "ui/main/massprocessingpanel.h"
 #include "ui/main/multipanelwindow.h"
 #include "ui/reports/reportwindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -41,7 +47,8 @@ int withLine(int width) {
 MainWindow::MainWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     : QMainWindow(parent), m_app(app), m_prompter(prompter), m_banner(new QLabel),
       m_headerBar(new QHeaderView(Qt::Horizontal)), m_headerModel(new QStandardItemModel(this)),
-      m_grid(new QTableView), m_listModel(new ResultSetModel(this)), m_headerMenu(new QMenu(this)) {
+      m_grid(new QTableView), m_listModel(new ResultSetModel(this)), m_headerMenu(new QMenu(this)),
+      m_progress(new QProgressBar) {
     setObjectName(QStringLiteral("TForm1"));
     setWindowTitle(QStringLiteral("Тервала"));
 
@@ -135,6 +142,10 @@ void MainWindow::startupDone(StartupOutcome outcome) {
         statusBar()->addWidget(m_periodPanel);
     }
     statusBar()->setSizeGripEnabled(true);
+    m_progress->setObjectName(QStringLiteral("ProgressBar1"));
+    m_progress->setTextVisible(false);
+    m_progress->hide();
+    statusBar()->addPermanentWidget(m_progress, 1);
     buildMenus();
 }
 
@@ -196,6 +207,20 @@ void MainWindow::buildMenus() {
     tools->setMovable(false);
     tools->setIconSize(QSize(24, 24));
 
+    m_mainMenus = {operations, client, reports, service, help};
+    m_exitAction = exit;
+    QAction* journal = operations->addAction(QStringLiteral("Журнал документов"), this, [this] {
+        if (m_journal)
+            m_journal->open();
+    });
+    journal->setObjectName(QStringLiteral("JournalAction"));
+    QAction* journalTool =
+        tools->addAction(style()->standardIcon(QStyle::SP_FileDialogListView),
+                         QStringLiteral("Журнал документов"), journal, &QAction::trigger);
+    journalTool->setObjectName(QStringLiteral("JournalButton"));
+    journalTool->setToolTip(QStringLiteral("Журнал документов"));
+    operations->addSeparator();
+
     // the three documents: the menu commands and their tool buttons
     struct DocumentCommand {
         DocType type;
@@ -224,6 +249,15 @@ void MainWindow::buildMenus() {
         tool->setToolTip(QString::fromUtf8(d.hint));
     }
     tools->addSeparator();
+    operations->addSeparator();
+    QAction* transition = operations->addAction(QStringLiteral("Переход на новый месяц"), this,
+                                                &MainWindow::monthTransition);
+    transition->setObjectName(QStringLiteral("MonthTransitionAction"));
+    transition->setShortcut(QKeySequence(Qt::Key_F12));
+    addRightsAction(Login::Command::MonthTransition, transition);
+    QAction* archive = service->addAction(QStringLiteral("Произвести архивацию"), this,
+                                          [this] { archiveCommand(); });
+    archive->setObjectName(QStringLiteral("ArchiveAction"));
 
     QAction* find = client->addAction(QStringLiteral("Поиск абонента (-ов)"), this, [this] {
         if (m_documents)
@@ -582,4 +616,89 @@ void MainWindow::printList() {
     ReportTable table;
     fillSubscriberList(table, m_listModel->rows());
     m_report->showTable(table);
+}
+
+// --- the month ---
+
+namespace {
+
+// The main window's caption and progress bar follow a long routine's counter.
+class MainProgress : public Progress {
+public:
+    MainProgress(QMainWindow& window, QProgressBar& bar, QString title)
+        : m_window(window), m_bar(bar), m_title(std::move(title)) {}
+    void processEvents() override { QApplication::processEvents(); }
+    void setText(const QString& text) override { m_window.setWindowTitle(text); }
+    void setValue(int position, int maximum) override {
+        // the screen follows every hundredth step (and the last): the count stays exact
+        if (maximum > 100 && position % (maximum / 100) != 0 && position != maximum)
+            return;
+        if (m_bar.maximum() != maximum)
+            m_bar.setMaximum(maximum);
+        m_bar.setValue(position);
+        m_bar.show();
+        m_window.setWindowTitle(QStringLiteral("%1  (Счётчик выполнения: %2 из %3)")
+                                    .arg(m_title)
+                                    .arg(position)
+                                    .arg(maximum));
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+
+private:
+    QMainWindow& m_window;
+    QProgressBar& m_bar;
+    QString m_title;
+};
+
+} // namespace
+
+void MainWindow::hideList() {
+    m_listReader.reset();
+    m_listOpen = false;
+    m_grid->hide();
+    m_headerBar->hide();
+}
+
+bool MainWindow::archiveCommand() {
+    if (!m_app.connected())
+        return false;
+    if (!m_prompter.ask(QStringLiteral("Архивация"), ArchiveText::Question))
+        return true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ArchiveResult r = archiveDatabase(m_app);
+    QApplication::restoreOverrideCursor();
+    if (!r.ok()) {
+        m_prompter.notify(ArchiveText::Failed + QStringLiteral("\n") + r.problem);
+        return false;
+    }
+    statusBar()->showMessage(QStringLiteral("Архив записан: %1").arg(r.path), 10000);
+    return true;
+}
+
+void MainWindow::monthTransition() {
+    if (!m_app.connected())
+        return;
+    // a failed archive stops here unless the operator goes on without it
+    if (!archiveCommand() &&
+        !m_prompter.ask(QStringLiteral("ВНИМАНИЕ!!!"),
+                        QStringLiteral("Архив не записан. Продолжить переход на новый месяц без "
+                                       "архива?")))
+        return;
+    if (!m_prompter.ask(QStringLiteral("ВНИМАНИЕ!!!"), TransitionText::Question))
+        return;
+    for (QMenu* m : m_mainMenus)
+        m->menuAction()->setEnabled(false);
+    if (m_exitAction)
+        m_exitAction->setEnabled(false);
+    hideList();
+    MainProgress progress(*this, *m_progress, m_app.state.ProgramTitle);
+    const bool done = succeeded(m_prompter, [&] { ::monthTransition(m_app, &progress); });
+    m_progress->hide();
+    for (QMenu* m : m_mainMenus)
+        m->menuAction()->setEnabled(true);
+    if (m_exitAction)
+        m_exitAction->setEnabled(true);
+    setWindowTitle(m_app.state.ProgramTitle);
+    if (done && m_periodPanel)
+        m_periodPanel->setText(QStringLiteral("Период расчета ") + m_app.state.CurrentPeriod);
 }

@@ -12,7 +12,9 @@
 #include <QMainWindow>
 #include <memory>
 
+class JournalWindow;
 class QHeaderView;
+class QProgressBar;
 class QLabel;
 class QMenu;
 class QStandardItemModel;
@@ -34,6 +36,13 @@ public:
 
     void setWindows(CardWindow* card, DocumentWindow* documents, MultiPanelWindow* multiPanel,
                     ReportWindow* report);
+    void setJournal(JournalWindow* journal) { m_journal = journal; }
+    // "Произвести архивацию" with its question; false when the archive failed (the failure was
+    // shown).
+    bool archiveCommand();
+    // "Переход на новый месяц" (F12).
+    void monthTransition();
+    QProgressBar* progressBar() const { return m_progress; }
 
     // Shows what the start-up sequence left: the caption, the period's panel, the menus.
     void startupDone(StartupOutcome outcome);
@@ -96,6 +105,8 @@ private:
     void openCard();
     void setCurrentRow(int row);
     void writeJournal(const QString& action);
+    // The list is gone until the next selection (its balances changed under it).
+    void hideList();
     // Opens a list statement: its first screen at once, the rest read on from the event loop.
     bool loadList(const QString& sql);
     void readOn();
@@ -108,6 +119,9 @@ private:
     MassProcessingPanel* m_mass = nullptr;
     MultiPanelWindow* m_multiPanel = nullptr;
     ReportWindow* m_report = nullptr;
+    JournalWindow* m_journal = nullptr;
+    QList<QMenu*> m_mainMenus;
+    QAction* m_exitAction = nullptr;
 
     QLabel* m_banner;
     QLabel* m_periodPanel = nullptr;
@@ -117,6 +131,7 @@ private:
     QTableView* m_grid;
     ResultSetModel* m_listModel;
     QMenu* m_headerMenu;
+    QProgressBar* m_progress;
     std::unique_ptr<Query> m_iterationSet; // IterationSet: every column of the listed subscribers
     bool m_listOpen = false;
     std::unique_ptr<Connection::RowReader> m_listReader; // the rest of a long list, until read
