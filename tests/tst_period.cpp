@@ -20,6 +20,7 @@ private slots:
     void nextPeriods();
     void transition();
     void failedTransitionLeavesNothing();
+    void transitionRefusesBalancesThatDoNotAgree();
     void checkFindsADifference();
     void archive();
 
@@ -149,6 +150,23 @@ void TestPeriod::failedTransitionLeavesNothing() {
     QCOMPARE(t.scalar(u"select count(*) from Service"_s), u"1"_s);
     QCOMPARE(t.scalar(u"select SUMMA from Dolg1 where CLIENT=1"_s), u"0"_s);
     QCOMPARE(t.scalar(u"select count(*) from Zhurnal"_s), u"0"_s);
+}
+
+void TestPeriod::transitionRefusesBalancesThatDoNotAgree() {
+    TempDatabase t(true, Period(12, 2009));
+    t.addSmallOffice();
+    movement(t.db(), u"Nachisl1"_s, 1, u"12.2009"_s, u"91"_s);
+    // a subscriber stored twice gets two balance rows: the balances hold more than was charged
+    t.db().execute(u"insert into Client (IDC, LS, FIO) values (1, \"101\", \"Двойник\")"_s);
+    try {
+        monthTransition(t.app);
+        QFAIL("the transition should be refused");
+    } catch (const DbError& e) {
+        QVERIFY2(e.message().contains(u"сальдо 182, движение 91, расхождение 91"_s),
+                 qPrintable(e.message()));
+    }
+    QCOMPARE(t.app.state.CurrentPeriod, u"12.2009"_s);
+    QCOMPARE(t.scalar(u"select count(*) from Service"_s), u"1"_s);
 }
 
 void TestPeriod::checkFindsADifference() {

@@ -99,7 +99,7 @@ QString sumStatement(const QString& table, const QString& column, const QString&
 
 } // namespace
 
-void Pereschet(AppContext& app, Progress* progress) {
+void Pereschet(AppContext& app, Progress* progress, QHash<int, Money>* movements) {
     Connection& db = app.db();
     Transaction tx(db);
     for (const TVidUslugi& service : app.state.ShownServices) {
@@ -143,15 +143,27 @@ void Pereschet(AppContext& app, Progress* progress) {
         db.execute(u"CREATE INDEX IF NOT EXISTS Dolg%1Client ON Dolg%1 (CLIENT)"_s.arg(n));
         const StatementTemplate update(u"update Dolg%1 set SUMMA='%2' where Client=%3"_s,
                                        {service.IDUSL});
+        Money written;
         for (size_t k = 0; k < rows.size(); ++k) {
             const TPerMass& r = rows[k];
-            db.execute(update, {r.charges + r.corrections - r.payments, r.client});
+            const Money balance = r.charges + r.corrections - r.payments;
+            if (db.execute(update, {balance, r.client}) > 0)
+                written += balance;
             if (progress)
                 progress->setValue(int(k + 1), int(rows.size()));
         }
+        if (movements)
+            movements->insert(service.IDUSL, written);
     }
     tx.commit();
     emit app.changes.subscribersChanged(0);
+}
+
+Money storedBalances(Connection& db, int service) {
+    // sums of ten-thousandths: whole numbers, so the engine adds them exactly
+    const ResultSet r =
+        db.query(u"select Sum(Round(SUMMA * 10000)) from Dolg%1"_s.arg(QString::number(service)));
+    return Money::fromUnits(r.rowCount > 0 ? r.at(0, 0).toInteger() : 0);
 }
 
 std::vector<BalanceCheck> checkBalances(AppContext& app) {
@@ -162,12 +174,8 @@ std::vector<BalanceCheck> checkBalances(AppContext& app) {
         BalanceCheck c;
         c.service = service.IDUSL;
         c.name = service.NAME;
-        // every stored balance, each exact to four decimals
-        const ResultSet balances = db.query(u"select SUMMA from Dolg%1"_s.arg(n));
-        for (int i = 0; i < balances.rowCount; ++i)
-            c.balances += balances.at(i, 0).toMoney();
-        // the movements of the earlier periods of the subscribers that exist, summed per
-        // subscriber by the engine and exactly here
+        c.balances = storedBalances(db, service.IDUSL);
+        // the movements of the earlier periods of the subscribers that exist, in ten-thousandths
         const QString filter = serviceFilter(db, n, app.state.CurrentPeriod);
         const struct {
             const char16_t* table;
@@ -175,12 +183,12 @@ std::vector<BalanceCheck> checkBalances(AppContext& app) {
             int sign;
         } sums[] = {{u"Nachisl", u"ITOG", 1}, {u"Korrekt", u"KORR", 1}, {u"Oplata", u"OPLATA", -1}};
         for (const auto& sum : sums) {
-            const QString table = QString::fromUtf16(sum.table) + n;
             const ResultSet r = db.query(
-                u"select sum(%1), CLIENT from %2 %3 and CLIENT in (select IDC from Client) group by "
-                u"CLIENT"_s.arg(QString::fromUtf16(sum.column), table, filter));
-            for (int i = 0; i < r.rowCount; ++i)
-                c.movements += r.at(i, 0).toMoney() * qint64(sum.sign);
+                u"select Sum(IIf(CLIENT in (select IDC from Client), Round(%1 * 10000), 0)) from "
+                u"%2%3 %4"_s.arg(QString::fromUtf16(sum.column), QString::fromUtf16(sum.table), n,
+                                 filter));
+            c.movements +=
+                Money::fromUnits(r.rowCount > 0 ? r.at(0, 0).toInteger() : 0) * qint64(sum.sign);
         }
         out.push_back(c);
     }

@@ -4,6 +4,7 @@
 #include "app/prompter.h"
 #include "common/money.h"
 
+#include <QHash>
 #include <vector>
 
 // PereschetSaldoOdnogo: the opening balances of one subscriber for every shown service, from
@@ -15,7 +16,10 @@ void PereschetSaldoOdnogo(AppContext& app, int clientId);
 // current one (Σ ITOG + Σ KORR − Σ OPLATA per subscriber): one row per subscriber, 0 without
 // movements. One transaction: on an error nothing of it stays, and other workstations see the
 // old balances until it commits. Progress: the row counter of each step.
-void Pereschet(AppContext& app, Progress* progress = nullptr);
+// movements, when given, receives per service the sum of the movements read for the subscribers
+// whose balance was written (the subscribers that exist).
+void Pereschet(AppContext& app, Progress* progress = nullptr,
+               QHash<int, Money>* movements = nullptr);
 
 // The proof of the balances: per shown service, the sum of Dolg<n> beside the movements of the
 // earlier periods of the subscribers that exist.
@@ -25,4 +29,7 @@ struct BalanceCheck {
     Money balances, movements;
     bool ok() const { return balances == movements; }
 };
+// Reads the movements again, on its own: one pass over each table of each service.
 std::vector<BalanceCheck> checkBalances(AppContext& app);
+// The sum of a service's stored balances, exact.
+Money storedBalances(Connection& db, int service);
