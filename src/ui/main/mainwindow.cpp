@@ -671,7 +671,6 @@ bool MainWindow::archiveCommand() {
         m_prompter.notify(ArchiveText::Failed + QStringLiteral("\n") + r.problem);
         return false;
     }
-    statusBar()->showMessage(QStringLiteral("Архив записан: %1").arg(r.path), 10000);
     return true;
 }
 
