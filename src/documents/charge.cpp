@@ -42,15 +42,8 @@ SaveResult charge(AppContext& app, const ChargeInput& input, Progress* progress)
         result.refusal = u"Отметьте услуги, которые нужно начислить."_s;
         return result;
     }
-    if (!inCurrentPeriod(input.header.date, st.CurrentPeriod)) {
-        result.refusal = DocText::DateOutsidePeriod;
-        result.warning = true;
-        return result;
-    }
-    if (const QString p = headerProblem(input.header); !p.isEmpty()) {
-        result.refusal = p;
-        return result;
-    }
+    if (SaveResult refused = refuseHeader(input.header, st.CurrentPeriod); !refused.ok())
+        return refused;
     for (const TVidUslugi* s : services)
         if (!knownBase(s->OSNOVA)) {
             result.refusal = u"У услуги «%1» основание начисления «%2» — не KOL, OB_PL или ZH_PL. "

@@ -53,15 +53,8 @@ SaveResult correct(AppContext& app, const CorrectionInput& input) {
         result.refusal = DocText::NoSubscribers;
         return result;
     }
-    if (!inCurrentPeriod(input.header.date, st.CurrentPeriod)) {
-        result.refusal = DocText::DateOutsidePeriod;
-        result.warning = true;
-        return result;
-    }
-    if (const QString p = headerProblem(input.header); !p.isEmpty()) {
-        result.refusal = p;
-        return result;
-    }
+    if (SaveResult refused = refuseHeader(input.header, st.CurrentPeriod); !refused.ok())
+        return refused;
     if (!shownService(app, input.service)) {
         result.refusal = u"Выберите услугу, которую корректируете."_s;
         return result;
@@ -222,10 +215,7 @@ StoredCorrection loadCorrection(AppContext& app, int docId) {
         CorrectionLine l;
         l.account = v(i, u"ЛС").toText();
         l.name = v(i, u"ФИО").toText();
-        l.address =
-            composeAddress(v(i, u"Гор").toText(), v(i, u"Рай").toText(), v(i, u"НП").toText(),
-                           v(i, u"Ул").toText(), v(i, u"Дом").toText(), v(i, u"Корп").toText(),
-                           v(i, u"Кв").toText());
+        l.address = composeAddress(r, i);
         l.subscriber = int(v(i, u"ИД").toInteger());
         l.residents = v(i, u"KOL").toInteger();
         l.livingArea = v(i, u"ZH_PL").toMoney();

@@ -114,6 +114,17 @@ QString headerProblem(const DocumentHeader& header) {
     return {};
 }
 
+SaveResult refuseHeader(const DocumentHeader& header, const QString& currentPeriod) {
+    SaveResult r;
+    if (!inCurrentPeriod(header.date, currentPeriod)) {
+        r.refusal = DocText::DateOutsidePeriod;
+        r.warning = true;
+    } else {
+        r.refusal = headerProblem(header);
+    }
+    return r;
+}
+
 StoredHeader claimHeader(Connection& db, DocType type, const DocumentHeader& header) {
     StoredHeader s;
     s.id = header.stored ? header.id : scalarInt(db, u"select max(IDDOK) from Dokum"_s) + 1;
@@ -204,10 +215,15 @@ QString composedAddress(Connection& db, int clientId) {
         u"FROM (((Client LEFT JOIN Rajon ON Client.RN = Rajon.ID) LEFT JOIN NasPunkt ON "
         u"Client.NP = NasPunkt.ID) LEFT JOIN Street ON Client.ST = Street.ID) LEFT JOIN Gorod ON "
         u"Client.GD = Gorod.ID WHERE (Client.IDC=%1)"_s.arg(clientId));
-    if (r.rowCount == 0)
-        return {};
-    const auto t = [&](int c) { return r.at(0, c).toText(); };
-    return composeAddress(t(1), t(2), t(3), t(4), t(5), t(6), t(7));
+    return r.rowCount > 0 ? composeAddress(r, 0) : QString();
+}
+
+QString composeAddress(const ResultSet& rows, int row) {
+    const auto t = [&](const char16_t* column) {
+        return rows.at(row, rows.columnIndex(QStringView(column))).toText();
+    };
+    return composeAddress(t(u"Гор"), t(u"Рай"), t(u"НП"), t(u"Ул"), t(u"Дом"), t(u"Корп"),
+                          t(u"Кв"));
 }
 
 bool BenefitRow::appliesIn(Period period) const {

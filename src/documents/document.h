@@ -74,6 +74,9 @@ QString storedDocumentListSql(const std::vector<TVidUslugi>& services, const QSt
 
 // What is wrong with the header before anything is written (empty when nothing).
 QString headerProblem(const DocumentHeader& header);
+// The refusal of a charge or correction header: a date outside the current period (a warning),
+// or what headerProblem finds; ok() when there is none.
+SaveResult refuseHeader(const DocumentHeader& header, const QString& currentPeriod);
 
 // Inside the writing transaction: the id and the number the document is stored under. A new
 // document takes the next free id; a number another document of the type already has is
@@ -104,6 +107,8 @@ QString composeAddress(const QString& city, const QString& district, const QStri
                        const QString& street, const QString& house, const QString& building,
                        const QString& apartment);
 QString composedAddress(Connection& db, int clientId);
+// The same from a row that carries the parts as Гор, Рай, НП, Ул, Дом, Корп and Кв.
+QString composeAddress(const ResultSet& rows, int row);
 
 // A benefit holder's row as the charge and the correction read it.
 struct BenefitRow {

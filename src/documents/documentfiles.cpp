@@ -38,6 +38,20 @@ std::optional<Money> amountOf(QString text) {
     return Money::parse(text);
 }
 
+// The lines of a file that are not empty: their numbers (from 1) and TAB-separated fields.
+std::vector<std::pair<int, QStringList>> fileLines(const QString& text) {
+    std::vector<std::pair<int, QStringList>> out;
+    const QStringList lines = text.split(u'\n');
+    for (int k = 0; k < lines.size(); ++k) {
+        QString line = lines[k];
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (!line.trimmed().isEmpty())
+            out.emplace_back(k + 1, line.split(u'\t'));
+    }
+    return out;
+}
+
 QString lineProblem(int line, const QString& field, const QString& what) {
     return u"Строка %1, поле «%2»: %3. Ничего не записано."_s.arg(QString::number(line), field,
                                                                   what);
@@ -57,15 +71,7 @@ PaymentFile readPaymentFile(AppContext& app, const QString& text) {
     const ResultSet m = db.query(u"select NOM from VidOpl"_s);
     for (int i = 0; i < m.rowCount; ++i)
         methods << m.at(i, 0).toText();
-    const QStringList lines = text.split(u'\n');
-    for (int k = 0; k < lines.size(); ++k) {
-        QString line = lines[k];
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (line.trimmed().isEmpty())
-            continue;
-        const int n = k + 1;
-        const QStringList fields = line.split(u'\t');
+    for (const auto& [n, fields] : fileLines(text)) {
         if (fields.size() < 4 || fields.size() > 5) {
             f.problem = lineProblem(n, u"строка"_s,
                                     u"нужно 4 или 5 полей через TAB (л/с, услуга, сумма, способ "
@@ -118,15 +124,7 @@ PaymentFile readPaymentFile(AppContext& app, const QString& text) {
 CorrectionFile readCorrectionFile(AppContext& app, const QString& text) {
     CorrectionFile f;
     Connection& db = app.db();
-    const QStringList lines = text.split(u'\n');
-    for (int k = 0; k < lines.size(); ++k) {
-        QString line = lines[k];
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (line.trimmed().isEmpty())
-            continue;
-        const int n = k + 1;
-        QStringList fields = line.split(u'\t');
+    for (auto [n, fields] : fileLines(text)) {
         if (fields.size() < 2 || fields.size() > 5) {
             f.problem = lineProblem(n, u"строка"_s,
                                     u"нужно до 5 полей через TAB (л/с, способ, величина, начало, "

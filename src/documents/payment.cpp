@@ -143,10 +143,7 @@ StoredPayment loadPayment(AppContext& app, int docId) {
             PaymentLine l;
             l.account = v(i, u"ЛС").toText();
             l.name = v(i, u"ФИО").toText();
-            l.address =
-                composeAddress(v(i, u"Гор").toText(), v(i, u"Рай").toText(), v(i, u"НП").toText(),
-                               v(i, u"Ул").toText(), v(i, u"Дом").toText(), v(i, u"Корп").toText(),
-                               v(i, u"Кв").toText());
+            l.address = composeAddress(r, i);
             l.subscriber = int(v(i, u"ИД").toInteger());
             l.amount = v(i, u"ТБО").toMoney();
             l.amountEntered = true;
