@@ -13,6 +13,7 @@
 #include "documents/documentfiles.h"
 #include "documents/selection.h"
 #include "period/transition.h"
+#include "reports/registers.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -61,6 +62,12 @@ const char* const Usage =
     "        архив базы рядом с файлом базы; печатается путь архива\n"
     "  check\n"
     "        сверка сальдо с движением прошлых месяцев по услугам (код 1 при расхождении)\n"
+    "  report payments-day --date ДД.ММ.ГГГГ [--method NOM] [--doc IDDOK] [--csv ФАЙЛ]\n"
+    "  report payments-period --from ДД.ММ.ГГГГ --to ДД.ММ.ГГГГ [--method NOM] [--by-name]\n"
+    "         [условия отбора] [--csv ФАЙЛ]\n"
+    "  report charges [--period ММ.ГГГГ] --layout subscriber|settlement|street\n"
+    "         [условия отбора] [--csv ФАЙЛ]\n"
+    "        таблица отчета через TAB; --csv пишет тот же файл, что окно отчета\n"
     "  У charge, pay, correct, recalc и close-month: [--user ID] (по умолчанию первый пользователь с правами 3);\n"
     "  печатается номер (IDDOK) записанного документа.\n"
     "Без --db используется база, названная в Config.ini текущей папки.\n";
@@ -332,40 +339,59 @@ int cmdSql(const QString& dbOption, const QStringList& rest) {
 }
 
 // The main list for the selection window's criteria: the rows and columns the window shows.
+// The selection window's criteria among the options (--ls, --fio, …).
+const QStringList CriteriaTexts = {QStringLiteral("--ls"),    QStringLiteral("--fio"),
+                                   QStringLiteral("--house"), QStringLiteral("--house-to"),
+                                   QStringLiteral("--korp"),  QStringLiteral("--kvart")};
+const QStringList CriteriaLists = {QStringLiteral("--rg"), QStringLiteral("--gd"),
+                                   QStringLiteral("--rn"), QStringLiteral("--np"),
+                                   QStringLiteral("--st"), QStringLiteral("--uch")};
+
+std::optional<SelectionCriteria> criteriaOf(const Args& a, QString* problem) {
+    SelectionCriteria c;
+    c.account = a.options.value(QStringLiteral("--ls"));
+    c.name = a.options.value(QStringLiteral("--fio"));
+    c.house = a.options.value(QStringLiteral("--house"));
+    if (a.options.contains(QStringLiteral("--house-to")))
+        c.house += u'-' + a.options.value(QStringLiteral("--house-to"));
+    c.building = a.options.value(QStringLiteral("--korp"));
+    c.apartment = a.options.value(QStringLiteral("--kvart"));
+    std::optional<int>* ids[] = {&c.region,     &c.city,   &c.district,
+                                 &c.settlement, &c.street, &c.area};
+    for (int i = 0; i < CriteriaLists.size(); ++i) {
+        if (!a.options.contains(CriteriaLists[i]))
+            continue;
+        bool ok = false;
+        const int id = a.options.value(CriteriaLists[i]).toInt(&ok);
+        if (!ok || id <= 0) {
+            *problem = QStringLiteral("Для %1 нужен код из справочника (целое число больше 0).")
+                           .arg(CriteriaLists[i]);
+            return std::nullopt;
+        }
+        *ids[i] = id;
+    }
+    return c;
+}
+
+bool hasCriteria(const Args& a) {
+    for (const QString& o : CriteriaTexts + CriteriaLists)
+        if (a.options.contains(o))
+            return true;
+    return false;
+}
+
 int cmdList(const QString& dbOption, const QStringList& rest) {
-    const QStringList texts = {QStringLiteral("--ls"),    QStringLiteral("--fio"),
-                               QStringLiteral("--house"), QStringLiteral("--house-to"),
-                               QStringLiteral("--korp"),  QStringLiteral("--kvart")};
-    const QStringList lists = {QStringLiteral("--rg"), QStringLiteral("--gd"),
-                               QStringLiteral("--rn"), QStringLiteral("--np"),
-                               QStringLiteral("--st"), QStringLiteral("--uch")};
     QString problem;
-    const auto a = parseArgs(rest, texts + lists, &problem);
+    const auto a = parseArgs(rest, CriteriaTexts + CriteriaLists, &problem);
     if (!a)
         return usage(problem);
     if (!a->positional.isEmpty())
         return usage(
             QStringLiteral("Команда list принимает только условия отбора (--ls, --fio, …)."));
-    SelectionCriteria c;
-    c.account = a->options.value(QStringLiteral("--ls"));
-    c.name = a->options.value(QStringLiteral("--fio"));
-    c.house = a->options.value(QStringLiteral("--house"));
-    if (a->options.contains(QStringLiteral("--house-to")))
-        c.house += u'-' + a->options.value(QStringLiteral("--house-to"));
-    c.building = a->options.value(QStringLiteral("--korp"));
-    c.apartment = a->options.value(QStringLiteral("--kvart"));
-    std::optional<int>* ids[] = {&c.region,     &c.city,   &c.district,
-                                 &c.settlement, &c.street, &c.area};
-    for (int i = 0; i < lists.size(); ++i) {
-        if (!a->options.contains(lists[i]))
-            continue;
-        bool ok = false;
-        const int id = a->options.value(lists[i]).toInt(&ok);
-        if (!ok || id <= 0)
-            return usage(QStringLiteral("Для %1 нужен код из справочника (целое число больше 0).")
-                             .arg(lists[i]));
-        *ids[i] = id;
-    }
+    const auto criteria = criteriaOf(*a, &problem);
+    if (!criteria)
+        return usage(problem);
+    const SelectionCriteria& c = *criteria;
     const auto path = databasePath(dbOption, &problem);
     if (!path)
         return failure(problem);
@@ -623,6 +649,124 @@ int cmdPeriod(const QString& command, const QString& dbOption, const QStringList
     }
 }
 
+// Prints a report table: every row, its cells TAB-joined; --csv writes the report window's file.
+int printReport(const ReportTable& t, const QString& csv) {
+    for (int r = 0; r < t.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < t.columnCount(); ++c)
+            cells << t.text(c, r);
+        out() << cells.join(u'\t') << '\n';
+    }
+    if (!csv.isEmpty()) {
+        QFile f(csv);
+        if (!f.open(QIODevice::WriteOnly) || f.write(t.toCsv()) < 0)
+            return failure(
+                QStringLiteral("Не удалось записать файл %1: %2").arg(csv, f.errorString()));
+    }
+    return 0;
+}
+
+std::optional<QDate> dateOption(const Args& a, const QString& name, QString* problem) {
+    const QString text = a.options.value(name);
+    const QDate d = QDate::fromString(text, QStringLiteral("dd.MM.yyyy"));
+    if (!d.isValid()) {
+        *problem = text.isEmpty()
+                       ? QStringLiteral("Укажите %1 ДД.ММ.ГГГГ.").arg(name)
+                       : QStringLiteral("%1: «%2» — не дата ДД.ММ.ГГГГ.").arg(name, text);
+        return std::nullopt;
+    }
+    return d;
+}
+
+std::optional<int> intOption(const Args& a, const QString& name, QString* problem) {
+    if (!a.options.contains(name))
+        return std::nullopt;
+    bool ok = false;
+    const int v = a.options.value(name).toInt(&ok);
+    if (!ok)
+        *problem = QStringLiteral("%1: нужно целое число.").arg(name);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+int cmdReport(const QString& dbOption, const QStringList& rest) {
+    if (rest.isEmpty())
+        return usage(
+            QStringLiteral("Укажите вид отчета: payments-day, payments-period или charges."));
+    const QString kind = rest[0];
+    QString problem;
+    const QStringList known = QStringList{QStringLiteral("--date"),   QStringLiteral("--method"),
+                                          QStringLiteral("--doc"),    QStringLiteral("--from"),
+                                          QStringLiteral("--to"),     QStringLiteral("--period"),
+                                          QStringLiteral("--layout"), QStringLiteral("--csv")} +
+                              CriteriaTexts + CriteriaLists;
+    const auto a = parseArgs(rest.mid(1), known, &problem, {QStringLiteral("--by-name")});
+    if (!a)
+        return usage(problem);
+    if (!a->positional.isEmpty())
+        return usage(QStringLiteral("Лишние параметры: %1").arg(a->positional.join(u' ')));
+    const auto criteria = criteriaOf(*a, &problem);
+    if (!criteria)
+        return usage(problem);
+    const QString csv = a->options.value(QStringLiteral("--csv"));
+    AppContext app;
+    if (const auto rc = openOffice(app, dbOption, *a))
+        return *rc;
+    try {
+        const QString filter =
+            hasCriteria(*a)
+                ? reportClientFilter(
+                      buildSelection(*criteria, false, app.state.ShownServices).SelectionFilter)
+                : QString();
+        const auto method = intOption(*a, QStringLiteral("--method"), &problem);
+        if (!problem.isEmpty())
+            return usage(problem);
+        ReportTable t;
+        if (kind == u"payments-day") {
+            const auto day = dateOption(*a, QStringLiteral("--date"), &problem);
+            const auto doc = intOption(*a, QStringLiteral("--doc"), &problem);
+            if (!day || !problem.isEmpty())
+                return usage(problem);
+            DayRegister p{*day, method, doc, {}};
+            if (doc) {
+                for (const DayDocument& d : documentsOfDay(app, *day))
+                    if (d.id == *doc)
+                        p.documentNumber = d.number;
+                if (p.documentNumber.isEmpty())
+                    return failure(QStringLiteral("В документе %1 нет оплат за %2.")
+                                       .arg(*doc)
+                                       .arg(day->toString(QStringLiteral("dd.MM.yyyy"))));
+            }
+            fillDayRegister(app, t, p);
+        } else if (kind == u"payments-period") {
+            const auto from = dateOption(*a, QStringLiteral("--from"), &problem);
+            const auto to = from ? dateOption(*a, QStringLiteral("--to"), &problem) : std::nullopt;
+            if (!from || !to)
+                return usage(problem);
+            fillPeriodRegister(
+                app, t,
+                {*from, *to, method, a->flags.contains(QStringLiteral("--by-name")), filter});
+        } else if (kind == u"charges") {
+            const QString layout = a->options.value(QStringLiteral("--layout"));
+            const ChargeLayout l = layout == u"settlement" ? ChargeLayout::Settlement
+                                   : layout == u"street"   ? ChargeLayout::Street
+                                                           : ChargeLayout::Subscriber;
+            if (layout != u"subscriber" && layout != u"settlement" && layout != u"street")
+                return usage(QStringLiteral("Укажите --layout subscriber, settlement или street."));
+            if (l != ChargeLayout::Subscriber && hasCriteria(*a))
+                return usage(QStringLiteral("Условия отбора применяются только к поабонентному "
+                                            "перечню (--layout subscriber)."));
+            fillChargeRegister(
+                app, t,
+                {a->options.value(QStringLiteral("--period"), app.state.CurrentPeriod), l, filter});
+        } else {
+            return usage(QStringLiteral("Неизвестный вид отчета %1").arg(kind));
+        }
+        return printReport(t, csv);
+    } catch (const DbError& e) {
+        return failure(e.message());
+    }
+}
+
 } // namespace
 
 int runCli(const QStringList& arguments) {
@@ -653,6 +797,8 @@ int runCli(const QStringList& arguments) {
         rc = cmdPay(dbPath, rest);
     else if (command == u"correct")
         rc = cmdCorrect(dbPath, rest);
+    else if (command == u"report")
+        rc = cmdReport(dbPath, rest);
     else if (command == u"recalc" || command == u"close-month" || command == u"archive" ||
              command == u"check")
         rc = cmdPeriod(command, dbPath, rest);
