@@ -1,9 +1,13 @@
+#include "app/startup.h"
 #include "common/cp1251.h"
+#include "reports/registers.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <functional>
 
 using namespace Qt::StringLiterals;
 #include <QTemporaryDir>
@@ -26,6 +30,7 @@ private slots:
     void listPrintsTheMainList();
     void documentsFromTheCommandLine();
     void monthsFromTheCommandLine();
+    void reportsAreTheWindowsTables();
 
 private:
     struct Run {
@@ -337,6 +342,57 @@ void TestCli::monthsFromTheCommandLine() {
     r = cli({u"--db"_s, db, u"check"_s});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.out.contains(u"расхождение 1"_s), qPrintable(r.out));
+}
+
+void TestCli::reportsAreTheWindowsTables() {
+    const QString db = m_dir.filePath(u"reports.db"_s);
+    QCOMPARE(cli({u"demo"_s, db, u"--subscribers"_s, u"40"_s, u"--months"_s, u"2"_s, u"--period"_s,
+                  u"03.2024"_s})
+                 .code,
+             0);
+    AppContext app;
+    app.connection = Connection::openSqlite(db);
+    loadProgramState(app);
+    struct Case {
+        QStringList args;
+        std::function<void(ReportTable&)> fill;
+    };
+    const std::vector<Case> cases = {
+        {{u"charges"_s, u"--period"_s, u"02.2024"_s, u"--layout"_s, u"subscriber"_s},
+         [&](ReportTable& t) {
+             fillChargeRegister(app, t, {u"02.2024"_s, ChargeLayout::Subscriber, {}});
+         }},
+        {{u"charges"_s, u"--period"_s, u"02.2024"_s, u"--layout"_s, u"street"_s},
+         [&](ReportTable& t) {
+             fillChargeRegister(app, t, {u"02.2024"_s, ChargeLayout::Street, {}});
+         }},
+        {{u"payments-period"_s, u"--from"_s, u"01.01.2024"_s, u"--to"_s, u"29.02.2024"_s,
+          u"--by-name"_s},
+         [&](ReportTable& t) {
+             fillPeriodRegister(app, t, {QDate(2024, 1, 1), QDate(2024, 2, 29), {}, true, {}});
+         }},
+        {{u"payments-day"_s, u"--date"_s, u"05.02.2024"_s},
+         [&](ReportTable& t) {
+             fillDayRegister(app, t, {QDate(2024, 2, 5), {}, {}, {}});
+         }},
+    };
+    for (const Case& c : cases) {
+        const QString csv = m_dir.filePath(u"report.csv"_s);
+        const Run r =
+            cli(QStringList{u"--db"_s, db, u"report"_s} + c.args + QStringList{u"--csv"_s, csv});
+        QCOMPARE(r.code, 0);
+        ReportTable t;
+        c.fill(t);
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), t.toCsv());
+        // the printed rows are the table's, TAB-joined
+        QStringList lines = r.out.split(u'\n');
+        lines.removeLast();
+        QCOMPARE(lines.size(), t.rowCount());
+        QCOMPARE(lines.last().split(u'\t').size(), t.columnCount());
+    }
+    QCOMPARE(cli({u"--db"_s, db, u"report"_s, u"charges"_s, u"--layout"_s, u"houses"_s}).code, 2);
 }
 
 QTEST_GUILESS_MAIN(TestCli)
