@@ -1,6 +1,8 @@
 #include "programfixture.h"
 #include "ui/documents/documentpanels.h"
 #include "ui/documents/journalwindow.h"
+#include "ui/reports/reportparamswindow.h"
+#include "ui/reports/reportwindow.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,6 +28,7 @@ private slots:
     void correctionThroughTheWindow();
     void journalOpensFindsAndDeletes();
     void monthTransitionFromTheMenu();
+    void registersFromTheParametersWindow();
 
 private:
     // A new document of the command, dated, with every subscriber selected.
@@ -205,6 +208,43 @@ void TestDocumentWindow::monthTransitionFromTheMenu() {
     p.prompter.answers << false << false;
     p.main()->findChild<QAction*>(u"MonthTransitionAction"_s)->trigger();
     QCOMPARE(p.app.state.CurrentPeriod, u"04.2024"_s);
+}
+
+void TestDocumentWindow::registersFromTheParametersWindow() {
+    Program p;
+    QVERIFY(p.login(u"secret"_s));
+    auto* params = p.windows->reportParams;
+    // the charge register without a layout says what to choose
+    p.main()->findChild<QAction*>(u"ChargeRegisterAction"_s)->trigger();
+    QVERIFY(params->isVisible());
+    QCOMPARE(p.find<QLabel>(params, "ChargePeriodLabel")->text(), u"03.2024"_s);
+    QVERIFY(!p.find<QWidget>(params, "DayPanel")->isVisible());
+    QTest::mouseClick(p.find<QPushButton>(params, "OkButton"), Qt::LeftButton);
+    QCOMPARE(p.prompter.notices.size(), 1);
+    QVERIFY(!p.windows->report->isVisible());
+    p.find<QToolButton>(params, "PeriodBack")->click();
+    QCOMPARE(p.find<QLabel>(params, "ChargePeriodLabel")->text(), u"02.2024"_s);
+    p.find<QRadioButton>(params, "ByStreetRadio")->setChecked(true);
+    QTest::mouseClick(p.find<QPushButton>(params, "OkButton"), Qt::LeftButton);
+    QVERIFY(p.windows->report->isVisible());
+    QCOMPARE(p.windows->report->table().text(0, 0), u"Отчет по начислению за  02.2024"_s);
+    // another register replaces the panel; OK with nothing chosen takes every method
+    p.main()->findChild<QAction*>(u"DayRegisterAction"_s)->trigger();
+    QVERIFY(p.find<QWidget>(params, "DayPanel")->isVisible());
+    QVERIFY(!p.find<QWidget>(params, "ChargePanel")->isVisible());
+    QTest::mouseClick(p.find<QPushButton>(params, "OkButton"), Qt::LeftButton);
+    QVERIFY(p.find<QCheckBox>(params, "DayAllMethods")->isChecked());
+    QVERIFY(p.find<QCheckBox>(params, "DayAllDocuments")->isChecked());
+    QVERIFY(p.windows->report->table().text(0, 0).startsWith(u"Реестр поступивших платежей за "_s));
+    // the payment registers' subscriber filter
+    p.main()->findChild<QAction*>(u"PeriodRegisterAction"_s)->trigger();
+    QTest::mouseClick(p.find<QPushButton>(params, "PaymentFilterButton"), Qt::LeftButton);
+    QCOMPARE(p.documents()->windowTitle(), u"Отбор абонентов для реестра оплат"_s);
+    p.find<QLineEdit>(p.documents(), "AccountEdit")->setText(u"103"_s);
+    p.documents()->select();
+    QVERIFY(!p.documents()->isVisible());
+    QVERIFY(params->windowTitle().endsWith(u"  (Произведена фильтрация абонентов)"_s));
+    QVERIFY(p.app.selection.ReportClientFilter.contains(u"103"_s));
 }
 
 QTEST_MAIN(TestDocumentWindow)

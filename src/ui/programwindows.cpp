@@ -6,6 +6,7 @@
 #include "ui/documents/journalwindow.h"
 #include "ui/main/mainwindow.h"
 #include "ui/main/multipanelwindow.h"
+#include "ui/reports/reportparamswindow.h"
 #include "ui/reports/reportwindow.h"
 
 namespace {
@@ -25,7 +26,8 @@ ProgramWindows::ProgramWindows(AppContext& app, Prompter& prompter, const Startu
       documents(new DocumentWindow(app, prompter, main)),
       journal(new JournalWindow(app, prompter, *documents, main)),
       benefit(new BenefitWindow(app, prompter, main)), multiPanel(new MultiPanelWindow(app, main)),
-      report(new ReportWindow(prompter, main)) {
+      report(new ReportWindow(prompter, main)),
+      reportParams(new ReportParamsWindow(app, prompter, *report, *documents, main)) {
     card->setBenefitWindow(benefit);
     QObject::connect(card, &CardWindow::correctionRequested, documents,
                      [this](const QString& account, const QString& note) {
@@ -37,6 +39,7 @@ ProgramWindows::ProgramWindows(AppContext& app, Prompter& prompter, const Startu
                      });
     main->setWindows(card, documents, multiPanel, report);
     main->setJournal(journal);
+    main->setReportParams(reportParams);
 }
 
 ProgramWindows::~ProgramWindows() {

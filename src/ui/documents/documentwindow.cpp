@@ -5,6 +5,7 @@
 #include "documents/charge.h"
 #include "documents/correction.h"
 #include "documents/payment.h"
+#include "reports/registers.h"
 #include "ui/common/controls.h"
 #include "ui/common/failures.h"
 #include "ui/common/resultsetmodel.h"
@@ -370,6 +371,19 @@ void DocumentWindow::select() {
     }
     if (plain && m_target && m_target->showSelection(m_selection))
         close();
+    if (caption == SelectionCaption::PaymentRegister ||
+        caption == SelectionCaption::ChargeRegister) {
+        m_app.selection.ReportClientFilter = reportClientFilter(m_selection.SelectionFilter);
+        emit reportFilterChosen();
+        close();
+    }
+}
+
+void DocumentWindow::openRegisterSelection(bool payments) {
+    if (payments)
+        openMode(SelectionCaption::PaymentRegister, false, true, false, QSize(588, 242));
+    else
+        openMode(SelectionCaption::ChargeRegister, false, false, false, QSize(588, 242));
 }
 
 void DocumentWindow::setGridSql(const QString& sql) {

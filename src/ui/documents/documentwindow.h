@@ -36,6 +36,9 @@ public:
 // mode asks. In the document modes the selection is listed in the window's own grid.
 class DocumentWindow : public QWidget {
     Q_OBJECT
+signals:
+    void reportFilterChosen();
+
 public:
     DocumentWindow(AppContext& app, Prompter& prompter, QWidget* parent = nullptr);
 
@@ -45,6 +48,9 @@ public:
     void openPlainSelection();
     // "Общая обработка": the plain selection without the area strip.
     void openMassSelection();
+    // The subscriber filter of the payment registers (with the area strip) or of the charge
+    // register: the selection sets ReportClientFilter and says so (reportFilterChosen).
+    void openRegisterSelection(bool payments);
     // "Произвести начисление", "Произвести корректировку", "Произвести оплату": a new document
     // of the type (the id and number offered, today's date) in the window.
     void newDocument(DocType type);

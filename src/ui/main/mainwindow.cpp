@@ -14,6 +14,7 @@
 #include "ui/documents/journalwindow.h"
 #include "ui/main/massprocessingpanel.h"
 #include "ui/main/multipanelwindow.h"
+#include "ui/reports/reportparamswindow.h"
 #include "ui/reports/reportwindow.h"
 
 #include <QApplication>
@@ -255,6 +256,25 @@ void MainWindow::buildMenus() {
     transition->setObjectName(QStringLiteral("MonthTransitionAction"));
     transition->setShortcut(QKeySequence(Qt::Key_F12));
     addRightsAction(Login::Command::MonthTransition, transition);
+    const struct {
+        const char* caption;
+        const char* name;
+        ReportParamsWindow::Mode mode;
+    } registers[] = {
+        {"Реестр платежей за день", "DayRegisterAction", ReportParamsWindow::Mode::DayRegister},
+        {"Реестр платежей за период", "PeriodRegisterAction",
+         ReportParamsWindow::Mode::PeriodRegister},
+        {"Реестр начислений за период", "ChargeRegisterAction",
+         ReportParamsWindow::Mode::ChargeRegister},
+    };
+    for (const auto& r : registers) {
+        const ReportParamsWindow::Mode mode = r.mode;
+        QAction* a = reports->addAction(QString::fromUtf8(r.caption), this, [this, mode] {
+            if (m_reportParams)
+                m_reportParams->open(mode);
+        });
+        a->setObjectName(QString::fromLatin1(r.name));
+    }
     QAction* archive = service->addAction(QStringLiteral("Произвести архивацию"), this,
                                           [this] { archiveCommand(); });
     archive->setObjectName(QStringLiteral("ArchiveAction"));

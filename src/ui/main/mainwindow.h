@@ -13,6 +13,7 @@
 #include <memory>
 
 class JournalWindow;
+class ReportParamsWindow;
 class QHeaderView;
 class QProgressBar;
 class QLabel;
@@ -37,6 +38,7 @@ public:
     void setWindows(CardWindow* card, DocumentWindow* documents, MultiPanelWindow* multiPanel,
                     ReportWindow* report);
     void setJournal(JournalWindow* journal) { m_journal = journal; }
+    void setReportParams(ReportParamsWindow* params) { m_reportParams = params; }
     // "Произвести архивацию" with its question; false when the archive failed (the failure was
     // shown).
     bool archiveCommand();
@@ -120,6 +122,7 @@ private:
     MultiPanelWindow* m_multiPanel = nullptr;
     ReportWindow* m_report = nullptr;
     JournalWindow* m_journal = nullptr;
+    ReportParamsWindow* m_reportParams = nullptr;
     QList<QMenu*> m_mainMenus;
     QAction* m_exitAction = nullptr;
 
