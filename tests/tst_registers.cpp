@@ -1,3 +1,4 @@
+#include "reports/history.h"
 #include "reports/registers.h"
 #include "testsupport.h"
 
@@ -17,6 +18,7 @@ private slots:
     void closingOfAMonthIsTheNextOpening();
     void summariesGroupByServiceAndPlace();
     void paymentRegistersKeepEveryPayment();
+    void historyMonthByMonth();
 
 private:
     std::unique_ptr<TempDatabase> m_db;
@@ -205,6 +207,48 @@ void TestRegisters::paymentRegistersKeepEveryPayment() {
                         reportClientFilter(u"WHERE (((Client.LS)= \"103\"))"_s)});
     QCOMPARE(filtered.rowCount(), 5);
     QCOMPARE(filtered.text(0, 3), u"103"_s);
+}
+
+void TestRegisters::historyMonthByMonth() {
+    m_db->db().execute(u"insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) "
+                       u"values (500, 2, 1, \"12.2023\", \"40\", 0, \"40\", 1)"_s);
+    m_db->db().execute(
+        u"insert into Dokum (IDDOK, TIPDOK, NOMDOK, DATADOK) values (1, \"1\", 7, \"03.02.2024\")"_s);
+    const History y2023 = calculationHistory(app(), 1, 2023),
+                  y2024 = calculationHistory(app(), 1, 2024);
+    ReportTable t2023, t2024, water, none;
+    fillHistoryTable(t2023, y2023, {1, 2});
+    fillHistoryTable(t2024, y2024, {1, 2});
+    fillHistoryTable(water, y2024, {1});
+    fillHistoryTable(none, y2024, {});
+    // January opens with what December closed; every month adds up and opens with the last close
+    QCOMPARE(t2024.text(1, 1), t2023.text(8, 12));
+    QCOMPARE(t2024.text(1, 1), u"40"_s);
+    for (int m = 1; m <= 12; ++m) {
+        const Money opening = money(t2024, 1, m), charged = money(t2024, 2, m),
+                    benefits = money(t2024, 3, m), corrections = money(t2024, 4, m),
+                    paid = money(t2024, 6, m);
+        QCOMPARE(money(t2024, 5, m), charged + benefits + corrections);
+        QCOMPARE(money(t2024, 8, m), opening + charged + benefits + corrections - paid);
+        if (m > 1)
+            QCOMPARE(money(t2024, 1, m), money(t2024, 8, m - 1));
+    }
+    QCOMPARE(t2024.text(0, 2), u"02.2024"_s);
+    QCOMPARE(t2024.text(7, 2), u"A1 , A2"_s); // both services' receipts
+    // the water alone agrees with the charge register's closing of February
+    ReportTable feb;
+    fillChargeRegister(app(), feb, {u"02.2024"_s, ChargeLayout::Subscriber, {}});
+    QCOMPARE(feb.text(15, 3), water.text(8, 2));
+    QCOMPARE(none.text(0, 1), QString());
+    QCOMPARE(none.text(8, 1), u"0"_s);
+    // the documents behind February: the charge, the correction, the payments
+    QStringList items;
+    for (const THistDok& d : monthDocuments(app(), y2024, u"02.2024"_s))
+        items << historyItem(d);
+    QCOMPARE(items,
+             (QStringList{u"Начисление:  № 7   от 03.02.2024"_s, u"Корректировка:  № 0   от "_s,
+                          u"Оплата:  № 1   от 05.02.2024"_s, u"Начисление:  № 7   от 03.02.2024"_s,
+                          u"Оплата:  № 1   от 05.02.2024"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestRegisters)

@@ -13,6 +13,7 @@
 #include "documents/documentfiles.h"
 #include "documents/selection.h"
 #include "period/transition.h"
+#include "reports/history.h"
 #include "reports/registers.h"
 
 #include <QCoreApplication>
@@ -67,6 +68,7 @@ const char* const Usage =
     "         [условия отбора] [--csv ФАЙЛ]\n"
     "  report charges [--period ММ.ГГГГ] --layout subscriber|settlement|street\n"
     "         [условия отбора] [--csv ФАЙЛ]\n"
+    "  report history --client IDC --year ГГГГ [--services 1,2] [--csv ФАЙЛ]\n"
     "        таблица отчета через TAB; --csv пишет тот же файл, что окно отчета\n"
     "  У charge, pay, correct, recalc и close-month: [--user ID] (по умолчанию первый пользователь с правами 3);\n"
     "  печатается номер (IDDOK) записанного документа.\n"
@@ -694,10 +696,12 @@ int cmdReport(const QString& dbOption, const QStringList& rest) {
             QStringLiteral("Укажите вид отчета: payments-day, payments-period или charges."));
     const QString kind = rest[0];
     QString problem;
-    const QStringList known = QStringList{QStringLiteral("--date"),   QStringLiteral("--method"),
-                                          QStringLiteral("--doc"),    QStringLiteral("--from"),
-                                          QStringLiteral("--to"),     QStringLiteral("--period"),
-                                          QStringLiteral("--layout"), QStringLiteral("--csv")} +
+    const QStringList known = QStringList{QStringLiteral("--date"),    QStringLiteral("--method"),
+                                          QStringLiteral("--doc"),     QStringLiteral("--from"),
+                                          QStringLiteral("--to"),      QStringLiteral("--period"),
+                                          QStringLiteral("--layout"),  QStringLiteral("--csv"),
+                                          QStringLiteral("--client"),  QStringLiteral("--year"),
+                                          QStringLiteral("--services")} +
                               CriteriaTexts + CriteriaLists;
     const auto a = parseArgs(rest.mid(1), known, &problem, {QStringLiteral("--by-name")});
     if (!a)
@@ -758,6 +762,26 @@ int cmdReport(const QString& dbOption, const QStringList& rest) {
             fillChargeRegister(
                 app, t,
                 {a->options.value(QStringLiteral("--period"), app.state.CurrentPeriod), l, filter});
+        } else if (kind == u"history") {
+            const auto client = intOption(*a, QStringLiteral("--client"), &problem);
+            const auto year = intOption(*a, QStringLiteral("--year"), &problem);
+            if (!client || !year || !problem.isEmpty())
+                return usage(problem.isEmpty()
+                                 ? QStringLiteral("Укажите --client IDC и --year ГГГГ.")
+                                 : problem);
+            std::vector<int> services;
+            for (const QString& s :
+                 a->options.value(QStringLiteral("--services")).split(u',', Qt::SkipEmptyParts)) {
+                bool ok = false;
+                const int id = s.trimmed().toInt(&ok);
+                if (!ok || !shownService(app, id))
+                    return failure(QStringLiteral("Услуга %1 не показывается в программе.").arg(s));
+                services.push_back(id);
+            }
+            if (services.empty())
+                for (const TVidUslugi& s : app.state.ShownServices)
+                    services.push_back(s.IDUSL);
+            fillHistoryTable(t, calculationHistory(app, *client, *year), services);
         } else {
             return usage(QStringLiteral("Неизвестный вид отчета %1").arg(kind));
         }

@@ -1,0 +1,158 @@
+#include "reports/history.h"
+
+#include "common/period.h"
+#include "db/connection.h"
+
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+History calculationHistory(AppContext& app, int clientId, int year) {
+    Connection& db = app.db();
+    History h;
+    h.year = year;
+    const QString y = QString::number(year), client = QString::number(clientId);
+    QStringList parts;
+    for (const TVidUslugi& s : app.state.ShownServices) {
+        const QString n = QString::number(s.IDUSL);
+        parts << u"select PERIOD from Nachisl%1 union Select PERIOD from Oplata%1 union Select "
+                 u"PERIOD from Korrekt%1"_s.arg(n);
+    }
+    QString filter;
+    if (!parts.isEmpty()) {
+        const ResultSet periods =
+            db.query(u"select DISTINCT PERIOD from (%1)"_s.arg(parts.join(u" union "_s)));
+        for (int r = 0; r < periods.rowCount; ++r) {
+            const QString text = periods.at(r, 0).toText();
+            if (text.mid(3, 4).toInt() < year)
+                filter += u"PERIOD=\"%1\" or "_s.arg(text);
+        }
+        filter.chop(4);
+    }
+    const auto sum = [&](const char16_t* column, const QString& table) {
+        const ResultSet r = db.query(u"select SUM (%1) from %2 where CLIENT=%3 and (%4)"_s.arg(
+            QString::fromUtf16(column), table, client, filter));
+        return r.rowCount > 0 ? r.at(0, 0).toMoney() : Money();
+    };
+    const auto monthOf = [](const QString& period) {
+        const int m = period.left(2).toInt();
+        return m >= 1 && m <= 12 ? m - 1 : -1; // "00.0000" has no month of its own
+    };
+    for (const TVidUslugi& s : app.state.ShownServices) {
+        const QString n = QString::number(s.IDUSL);
+        h.services.push_back(s.IDUSL);
+        std::array<THistGrid, 12> months;
+        for (int m = 0; m < 12; ++m)
+            months[size_t(m)].period = u"%1.%2"_s.arg(m + 1, 2, 10, QChar(u'0')).arg(y);
+        std::vector<THistDok> docs;
+        Money opening;
+        if (filter.size() > 1)
+            opening = sum(u"ITOG", u"Nachisl"_s + n) + sum(u"KORR", u"Korrekt"_s + n) -
+                      sum(u"OPLATA", u"Oplata"_s + n);
+        ResultSet r = db.query(
+            u"select PERIOD as Период, NACH as Начислено, LGOT as Льготы, ITOG as Итог, DOK from "
+            u"Nachisl%1 where PERIOD like \"%%2%\" and CLIENT=%3 order by PERIOD, IDR"_s.arg(
+                n, y, client));
+        for (int i = 0; i < r.rowCount; ++i) {
+            const QString period = r.at(i, 0).toText();
+            const int m = monthOf(period);
+            if (m >= 0) {
+                months[size_t(m)].period = period;
+                months[size_t(m)].charged += r.at(i, 1).toMoney();
+                months[size_t(m)].benefits += r.at(i, 2).toMoney();
+            }
+            docs.push_back({period, u"Начисление"_s, int(r.at(i, 4).toInteger()), {}, {}});
+        }
+        r = db.query(u"select PERIOD as Период, KORR, DOK from Korrekt%1 where PERIOD like "
+                     u"\"%%2%\" and CLIENT=%3 order by PERIOD, IDK"_s.arg(n, y, client));
+        for (int i = 0; i < r.rowCount; ++i) {
+            const QString period = r.at(i, 0).toText();
+            if (const int m = monthOf(period); m >= 0)
+                months[size_t(m)].corrections += r.at(i, 1).toMoney();
+            docs.push_back({period, u"Корректировка"_s, int(r.at(i, 2).toInteger()), {}, {}});
+        }
+        r = db.query(
+            u"select DATA as Дата, OPLATA as Оплачено, PERIOD as Период, DOK, KVITANS "
+            u"from Oplata%1 where PERIOD like \"%%2%\" and CLIENT=%3 order by DATA, IDO"_s.arg(
+                n, y, client));
+        for (int i = 0; i < r.rowCount; ++i) {
+            const QString period = r.at(i, 2).toText();
+            if (const int m = monthOf(period); m >= 0) {
+                months[size_t(m)].paid += r.at(i, 1).toMoney();
+                months[size_t(m)].receipt = r.at(i, 4).toText();
+            }
+            docs.push_back({period, u"Оплата"_s, int(r.at(i, 3).toInteger()), {}, {}});
+        }
+        for (int m = 0; m < 12; ++m) {
+            THistGrid& g = months[size_t(m)];
+            g.opening = m == 0 ? opening : months[size_t(m - 1)].closing;
+            g.closing = g.opening + g.charged + g.benefits + g.corrections - g.paid;
+        }
+        h.months.push_back(months);
+        h.documents.push_back(std::move(docs));
+    }
+    return h;
+}
+
+void fillHistoryTable(ReportTable& t, const History& h, const std::vector<int>& ticked) {
+    t = ReportTable();
+    t.title = u"История"_s;
+    t.setSize(13, 9);
+    const QStringList head = {u"ПЕРИОД"_s,   u"Нач сальдо"_s, u"Начислено"_s,
+                              u"Льготы"_s,   u"Перерасчет"_s, u"Итого"_s,
+                              u"Оплачено"_s, u"Квитанция"_s,  u"Кон сальдо"_s};
+    for (int c = 0; c < 9; ++c)
+        t.setText(c, 0, head[c]);
+    for (int m = 0; m < 12; ++m) {
+        QString period;
+        Money opening, charged, benefits, corrections, paid, closing;
+        QString receipts;
+        for (size_t k = 0; k < h.services.size(); ++k) {
+            if (std::find(ticked.begin(), ticked.end(), h.services[k]) == ticked.end())
+                continue;
+            const THistGrid& g = h.months[k][size_t(m)];
+            if (period.isEmpty())
+                period = g.period;
+            opening += g.opening;
+            charged += g.charged;
+            benefits += g.benefits;
+            corrections += g.corrections;
+            paid += g.paid;
+            closing += g.closing;
+            receipts += g.receipt + u" , "_s;
+        }
+        receipts.chop(3);
+        const QString cells[] = {period,
+                                 opening.toText(),
+                                 charged.toText(),
+                                 benefits.toText(),
+                                 corrections.toText(),
+                                 (charged + benefits + corrections).toText(),
+                                 paid.toText(),
+                                 receipts,
+                                 closing.toText()};
+        for (int c = 0; c < 9; ++c)
+            t.setText(c, m + 1, cells[c]);
+    }
+}
+
+std::vector<THistDok> monthDocuments(AppContext& app, const History& h, const QString& period) {
+    std::vector<THistDok> out;
+    for (const auto& docs : h.documents)
+        for (THistDok d : docs) {
+            if (d.period != period)
+                continue;
+            const ResultSet r =
+                app.db().query(u"select * from Dokum where IDDOK=%1"_s.arg(d.document));
+            d.number = r.rowCount > 0
+                           ? QString::number(r.at(0, r.columnIndex(u"NOMDOK")).toInteger())
+                           : u"0"_s;
+            d.date = r.rowCount > 0 ? r.at(0, r.columnIndex(u"DATADOK")).toText() : QString();
+            out.push_back(d);
+        }
+    return out;
+}
+
+QString historyItem(const THistDok& d) {
+    return u"%1:  № %2   от %3"_s.arg(d.kind, d.number, d.date);
+}
