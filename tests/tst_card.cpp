@@ -1,8 +1,10 @@
 #include "programfixture.h"
 #include "ui/card/benefitwindow.h"
 #include "ui/card/cardwindow.h"
+#include "ui/card/historytab.h"
 #include "ui/documents/documentpanels.h"
 #include "ui/main/massprocessingpanel.h"
+#include "ui/reports/reportwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,6 +12,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLabel>
+#include <QMenu>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -36,6 +39,7 @@ private slots:
     void massProcessingPanel();
     void recalculationShowsTheNewBalance();
     void paymentFromTheCard();
+    void calculationHistoryTab();
 
 private:
     std::unique_ptr<Program> m_p;
@@ -351,6 +355,53 @@ void TestCard::paymentFromTheCard() {
     QVERIFY(!d->isVisible());
     // the card shows the payment of the current period at once
     QCOMPARE(p().find<QTableWidget>(card(), "StringGrid1")->item(0, 6)->text(), u"30"_s);
+}
+
+void TestCard::calculationHistoryTab() {
+    Connection& db = p().db.db();
+    db.execute(u"insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) values "
+               u"(1, 5, 1, \"02.2024\", \"136,5\", \"-22,75\", \"113,75\", 1)"_s);
+    db.execute(u"insert into Oplata1 (IDO, DOK, STROKA, CLIENT, SPOSOB, OPLATA, DATA, PERIOD, "
+               u"KVITANS, USR) values (1, 6, 1, 1, 1, \"100\", \"10.02.2024\", \"02.2024\", "
+               u"\"Q-1\", 1)"_s);
+    db.execute(
+        u"insert into Dokum (IDDOK, TIPDOK, NOMDOK, DATADOK) values (5, \"1\", 3, \"01.02.2024\")"_s);
+    db.execute(
+        u"insert into Dokum (IDDOK, TIPDOK, NOMDOK, DATADOK) values (6, \"3\", 4, \"10.02.2024\")"_s);
+    openCard(0);
+    HistoryTab* tab = card()->historyTab();
+    card()->tabs()->setCurrentIndex(2);
+    QCOMPARE(p().find<QLabel>(tab, "YearLabel")->text(), u"2024"_s);
+    QTableWidget* grid = tab->grid();
+    QCOMPARE(grid->item(1, 0)->text(), QString()); // nothing ticked yet
+    p().find<QCheckBox>(tab, "HistoryService1")->setChecked(true);
+    QCOMPARE(grid->item(1, 0)->text(), u"02.2024"_s);
+    QCOMPARE(grid->item(1, 5)->text(), u"113,75"_s);
+    QCOMPARE(grid->item(2, 1)->text(), u"13,75"_s); // March opens with February's close
+    // the documents behind February
+    grid->setCurrentCell(1, 0);
+    QStringList items;
+    for (QAction* a : tab->documentsMenu()->actions())
+        items << a->text();
+    QCOMPARE(items, (QStringList{u"Начисление:  № 3   от 01.02.2024"_s,
+                                 u"Оплата:  № 4   от 10.02.2024"_s}));
+    tab->documentsMenu()->actions().last()->trigger();
+    QVERIFY(p().documents()->isVisible());
+    QCOMPARE(p().documents()->currentDocId(), 6);
+    p().documents()->close();
+    // the year back and forth gives the same table
+    p().find<QToolButton>(tab, "YearBack")->click();
+    QCOMPARE(p().find<QLabel>(tab, "YearLabel")->text(), u"2023"_s);
+    QCOMPARE(grid->item(1, 2)->text(), u"0"_s);
+    p().find<QToolButton>(tab, "YearForward")->click();
+    QCOMPARE(grid->item(1, 5)->text(), u"113,75"_s);
+    // printed in the report window
+    p().find<QToolButton>(tab, "HistoryPrint")->click();
+    QVERIFY(p().windows->report->isVisible());
+    const ReportTable& printed = p().windows->report->table();
+    QCOMPARE(printed.text(1, 1), u"Абонент :  Иванов Иван Иванович"_s);
+    QCOMPARE(printed.text(1, 7), u"История расчетов за 2024 год"_s);
+    QCOMPARE(printed.text(1, 11), u"02.2024"_s);
 }
 
 QTEST_MAIN(TestCard)

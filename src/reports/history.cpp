@@ -156,3 +156,36 @@ std::vector<THistDok> monthDocuments(AppContext& app, const History& h, const QS
 QString historyItem(const THistDok& d) {
     return u"%1:  № %2   от %3"_s.arg(d.kind, d.number, d.date);
 }
+
+void fillHistoryPrint(ReportTable& t, const ReportTable& grid, const HistoryPrintHeader& h) {
+    t = ReportTable();
+    t.title = u"История"_s;
+    t.setSize(22, 10);
+    t.setColumnWidth(0, 5);
+    for (int c = 1; c < 10; ++c)
+        t.setColumnWidth(c, 80);
+    const auto line = [&](int row, const QString& text, int style) {
+        t.merge(1, row, 9, 1);
+        t.setText(1, row, text);
+        t.setStyle(1, row, style);
+    };
+    line(1, u"Абонент :  "_s + h.name, ReportTable::Bold | ReportTable::Underline);
+    t.setRowHeight(2, 7);
+    line(3, u"Адрес : "_s + h.address, ReportTable::Bold);
+    t.setRowHeight(4, 7);
+    line(5, u"Тариф : %1  ;   Кол-во проживающих : %2"_s.arg(h.tariff, h.residents),
+         ReportTable::Plain);
+    t.setRowHeight(6, 7);
+    line(7, u"История расчетов за %1 год"_s.arg(h.year), ReportTable::Bold);
+    t.setRowHeight(8, 7);
+    for (int r = 0; r < 13; ++r) {
+        if (grid.text(0, r).isEmpty())
+            continue;
+        for (int c = 0; c < 9; ++c) {
+            t.setText(c + 1, r + 9, grid.text(c, r).trimmed());
+            t.setCentred(c + 1, r + 9);
+            if (r == 0 || c == 0)
+                t.setStyle(c + 1, r + 9, ReportTable::Bold);
+        }
+    }
+}

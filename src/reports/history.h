@@ -35,3 +35,11 @@ void fillHistoryTable(ReportTable& table, const History& h, const std::vector<in
 std::vector<THistDok> monthDocuments(AppContext& app, const History& h, const QString& period);
 // The popup item of a document: "Оплата:  № 12   от 05.02.2024".
 QString historyItem(const THistDok& d);
+
+// The printed history ("История"): the subscriber, the address, the tariff and residents, the
+// year, and the table's rows with a period.
+struct HistoryPrintHeader {
+    QString name, address, tariff, residents;
+    int year = 0;
+};
+void fillHistoryPrint(ReportTable& out, const ReportTable& grid, const HistoryPrintHeader& h);

@@ -40,6 +40,14 @@ ProgramWindows::ProgramWindows(AppContext& app, Prompter& prompter, const Startu
     main->setWindows(card, documents, multiPanel, report);
     main->setJournal(journal);
     main->setReportParams(reportParams);
+    QObject::connect(card, &CardWindow::reportReady, report, &ReportWindow::showTable);
+    QObject::connect(card, &CardWindow::documentRequested, documents, [this](int id) {
+        if (documents->isVisible()) {
+            documents->raise();
+            return;
+        }
+        documents->loadDocument(id);
+    });
 }
 
 ProgramWindows::~ProgramWindows() {

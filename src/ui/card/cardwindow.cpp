@@ -10,6 +10,7 @@
 #include "ui/common/failures.h"
 #include "ui/common/resultsetmodel.h"
 
+#include "ui/card/historytab.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -68,12 +69,12 @@ QTableWidgetItem* cell(const QString& text, const QColor& background = {}) {
 CardWindow::CardWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_app(app), m_prompter(prompter), m_tabs(new QTabWidget), m_account(edit("Edit1")),
-      m_name(edit("Edit2")), m_residents(edit("Edit9")), m_totalArea(edit("Edit11")),
-      m_livingArea(edit("Edit12")), m_house(edit("Edit3")), m_building(edit("Edit4")),
-      m_flat(edit("Edit5")), m_zip(edit("Edit10")), m_passSeries(edit("PassSeries")),
-      m_passNumber(edit("PassNumber")), m_passIssuer(edit("PassIssuer")),
-      m_passDate(Controls::datePicker("PassDate", true)),
+      m_app(app), m_prompter(prompter), m_tabs(new QTabWidget),
+      m_history(new HistoryTab(app, prompter)), m_account(edit("Edit1")), m_name(edit("Edit2")),
+      m_residents(edit("Edit9")), m_totalArea(edit("Edit11")), m_livingArea(edit("Edit12")),
+      m_house(edit("Edit3")), m_building(edit("Edit4")), m_flat(edit("Edit5")),
+      m_zip(edit("Edit10")), m_passSeries(edit("PassSeries")), m_passNumber(edit("PassNumber")),
+      m_passIssuer(edit("PassIssuer")), m_passDate(Controls::datePicker("PassDate", true)),
       m_birthDate(Controls::datePicker("BirthDate", true)),
       m_passportPanel(new QGroupBox(QStringLiteral("Паспортные данные"))), m_period(new QLabel),
       m_debt(new QLabel), m_tariffs(new QTableWidget), m_figures(new QTableWidget),
@@ -93,10 +94,15 @@ CardWindow::CardWindow(AppContext& app, Prompter& prompter, QWidget* parent)
     m_tabs->setObjectName(QStringLiteral("PageControl1"));
     m_tabs->addTab(buildCalculationTab(), QStringLiteral("Расчет"));
     m_tabs->addTab(buildDataTab(), QStringLiteral("Данные об абоненте"));
+    m_tabs->addTab(m_history, QStringLiteral("История расчетов"));
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == 1 && m_address->box(AddressLevel::Region)->count() == 0)
             dataTabVisited();
+        if (index == 2)
+            m_history->visited();
     });
+    connect(m_history, &HistoryTab::documentRequested, this, &CardWindow::documentRequested);
+    connect(m_history, &HistoryTab::printRequested, this, &CardWindow::printHistory);
 
     auto* ok = new QPushButton(QStringLiteral("О К"));
     ok->setObjectName(QStringLiteral("OkButton"));
@@ -436,6 +442,7 @@ void CardWindow::ZapKart(int clientId) {
 void CardWindow::showEvent(QShowEvent* event) {
     m_modified = false;
     m_address->clearItems(AddressLevel::Region); // the data tab reloads on its next visit
+    m_history->prepare();
     m_tabs->setCurrentIndex(0);
     if (auto* cancelButton = findChild<QPushButton*>(QStringLiteral("CancelButton")))
         cancelButton->setFocus();
@@ -626,4 +633,32 @@ bool CardWindow::eventFilter(QObject* watched, QEvent* event) {
     if (field == m_residents)
         return !(c >= u'0' && c <= u'9');
     return false; // the areas have the decimal-comma rule of their own
+}
+
+void CardWindow::printHistory() {
+    // the address boxes show the card's settlement and street once the data tab was filled
+    if (m_address->box(AddressLevel::Region)->count() == 0)
+        dataTabVisited();
+    HistoryPrintHeader h;
+    h.name = m_name->text();
+    h.address = m_address->box(AddressLevel::Settlement)->currentText() +
+                QStringLiteral(",  ул. ") + m_address->box(AddressLevel::Street)->currentText() +
+                QStringLiteral(",  д.") + m_house->text();
+    if (!m_building->text().isEmpty())
+        h.address += QStringLiteral(",  крп.") + m_building->text();
+    if (!m_flat->text().isEmpty())
+        h.address += QStringLiteral(",  кв.") + m_flat->text();
+    // one tariff per service: each service's short name and tariff
+    QStringList tariffs;
+    for (int k = 0; k < m_tariffs->rowCount(); ++k) {
+        const QString tariff = m_tariffs->item(k, 1) ? m_tariffs->item(k, 1)->text() : QString();
+        if (!tariff.isEmpty() && m_tariffs->item(k, 0))
+            tariffs << m_tariffs->item(k, 0)->text() + u' ' + tariff;
+    }
+    h.tariff = tariffs.join(QStringLiteral("; "));
+    h.residents = m_residents->text();
+    h.year = m_history->year();
+    ReportTable table;
+    fillHistoryPrint(table, m_history->table(), h);
+    emit reportReady(table);
 }

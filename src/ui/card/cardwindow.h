@@ -15,6 +15,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class HistoryTab;
+class ReportTable;
 class QTableView;
 class QTableWidget;
 class QToolButton;
@@ -31,6 +33,10 @@ signals:
     // with the note given.
     void correctionRequested(const QString& account, const QString& note);
     void paymentRequested(const QString& account);
+    // A document behind a month of the history, to open in the document window.
+    void documentRequested(int docId);
+    // The printed history, for the report window.
+    void reportReady(const ReportTable& table);
 
 public:
     CardWindow(AppContext& app, Prompter& prompter, QWidget* parent = nullptr);
@@ -51,6 +57,7 @@ public:
     bool cardModified() const { return m_modified; }
     Card::Data fields() const;
     QTabWidget* tabs() const { return m_tabs; }
+    HistoryTab* historyTab() const { return m_history; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +72,7 @@ private:
     void addressChosen(int level);
     void warnAboutBenefits();
     void setExcluded(bool on);
+    void printHistory();
 
     AppContext& m_app;
     Prompter& m_prompter;
@@ -73,6 +81,7 @@ private:
     bool m_placed = false;
 
     QTabWidget* m_tabs;
+    HistoryTab* m_history;
     QLineEdit *m_account, *m_name, *m_residents, *m_totalArea, *m_livingArea;
     QLineEdit *m_house, *m_building, *m_flat, *m_zip;
     QLineEdit *m_passSeries, *m_passNumber, *m_passIssuer;
