@@ -11,6 +11,7 @@
 #include "documents/documentjournal.h"
 #include "period/balance.h"
 #include "period/transition.h"
+#include "reports/registers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -204,8 +205,87 @@ double runBaseline(const QString& path, Period current) {
     return ms;
 }
 
+// The charge register of the month before the current one by subscriber, as a hand-written
+// program would read it: the month's grouped sums with the subscriber's address, and the earlier
+// months' grouped sums, into a hash.
+double runRegisterBaseline(const QString& path, Period month, qint64* rows) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    QElapsedTimer t;
+    t.start();
+    QStringList earlier;
+    Period p = month;
+    for (int m = 0; m < Months - 1; ++m) {
+        p = p.prev();
+        earlier << QStringLiteral("'%1'").arg(p.toText());
+    }
+    struct Record {
+        QString name, settlement, street;
+        qint64 amounts[5] = {0, 0, 0, 0, 0};
+    };
+    std::unordered_map<qint64, Record> records;
+    for (int n : Services) {
+        const struct {
+            const char* table;
+            const char* sums;
+            int first;
+        } month_[] = {{"Nachisl", "SUM(NACH), SUM(LGOT)", 1},
+                      {"Oplata", "SUM(OPLATA)", 4},
+                      {"Korrekt", "SUM(KORR)", 3}};
+        for (const auto& part : month_) {
+            sqlite3_stmt* s = nullptr;
+            const QByteArray sql =
+                QStringLiteral("SELECT T.CLIENT, %1, Client.FIO, NasPunkt.NAME, Street.NAME, "
+                               "Client.DOM, Client.KORP, Client.KVART, Client.KOL FROM %2%3 T LEFT "
+                               "JOIN Client ON Client.IDC = T.CLIENT LEFT JOIN NasPunkt ON "
+                               "Client.NP = NasPunkt.ID LEFT JOIN Street ON Client.ST = Street.ID "
+                               "WHERE T.PERIOD = '%4' GROUP BY T.CLIENT")
+                    .arg(QLatin1String(part.sums), QLatin1String(part.table))
+                    .arg(n)
+                    .arg(month.toText())
+                    .toUtf8();
+            sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr);
+            const int sums = part.first == 1 ? 2 : 1;
+            while (sqlite3_step(s) == SQLITE_ROW) {
+                Record& r = records[sqlite3_column_int64(s, 0) * 10 + n];
+                for (int k = 0; k < sums; ++k)
+                    r.amounts[part.first + k] +=
+                        Money::fromDouble(sqlite3_column_double(s, 1 + k)).units();
+                r.name = QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(s, 1 + sums)));
+            }
+            sqlite3_finalize(s);
+        }
+        for (const char* table : {"Nachisl", "Oplata", "Korrekt"}) {
+            sqlite3_stmt* s = nullptr;
+            const QByteArray sql =
+                QStringLiteral(
+                    "SELECT CLIENT, SUM(%1) FROM %2%3 WHERE PERIOD IN (%4) GROUP BY CLIENT")
+                    .arg(QLatin1String(table[0] == 'N'   ? "ITOG"
+                                       : table[0] == 'O' ? "OPLATA"
+                                                         : "KORR"),
+                         QLatin1String(table))
+                    .arg(n)
+                    .arg(earlier.join(u','))
+                    .toUtf8();
+            sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr);
+            while (sqlite3_step(s) == SQLITE_ROW) {
+                const auto it = records.find(sqlite3_column_int64(s, 0) * 10 + n);
+                if (it != records.end())
+                    it->second.amounts[0] += Money::fromDouble(sqlite3_column_double(s, 1)).units();
+            }
+            sqlite3_finalize(s);
+        }
+    }
+    *rows = qint64(records.size());
+    const double ms = elapsed(t);
+    sqlite3_close(db);
+    return ms;
+}
+
 struct ProgramTimes {
-    double recalc = 0, transition = 0, journal = 0;
+    double recalc = 0, transition = 0, journal = 0, reg = 0;
+    qint64 registerRows = 0;
     QString balances;
 };
 
@@ -223,6 +303,18 @@ ProgramTimes runProgram(QTemporaryDir& dir, const QString& office, int run) {
         times.recalc = elapsed(t);
     }
     times.balances = balances(path);
+    {
+        AppContext app;
+        app.connection = Connection::openSqlite(path);
+        loadProgramState(app);
+        const QString month = Period::parse(app.state.CurrentPeriod)->prev().toText();
+        QElapsedTimer t;
+        t.start();
+        ReportTable table;
+        fillChargeRegister(app, table, {month, ChargeLayout::Subscriber, {}});
+        times.reg = elapsed(t);
+        times.registerRows = table.rowCount() - 8;
+    }
     {
         AppContext app;
         app.connection = Connection::openSqlite(copyOf(dir, office, run + 1000));
@@ -261,7 +353,7 @@ int main(int argc, char* argv[]) {
     std::printf("making an office of %d subscribers with %d months in %zu services…\n", Subscribers,
                 Months, std::size(Services));
     const QString office = makeOffice(dir, current);
-    std::vector<double> recalc, transition, journal, baseline;
+    std::vector<double> recalc, transition, journal, baseline, reg, regBaseline;
     for (int r = 0; r < rounds; ++r) {
         const QString base = copyOf(dir, office, 2 * r);
         baseline.push_back(runBaseline(base, current));
@@ -272,6 +364,14 @@ int main(int argc, char* argv[]) {
                          qPrintable(p.balances), qPrintable(expected));
             return 1;
         }
+        qint64 baseRows = 0;
+        regBaseline.push_back(runRegisterBaseline(base, current.prev(), &baseRows));
+        if (baseRows != p.registerRows) {
+            std::fprintf(stderr, "the charge registers differ: %lld rows vs %lld\n",
+                         (long long)p.registerRows, (long long)baseRows);
+            return 1;
+        }
+        reg.push_back(p.reg);
         recalc.push_back(p.recalc);
         transition.push_back(p.transition);
         journal.push_back(p.journal);
@@ -285,5 +385,9 @@ int main(int argc, char* argv[]) {
     std::printf("  month transition: %8.1f ms, ratio %.2f (goal: at most 2)\n", median(transition),
                 median(transition) / b);
     std::printf("  journal opening on the current month: %.1f ms\n", median(journal));
+    std::printf("charge register of %s by subscriber: %.1f ms, baseline %.1f ms, ratio %.2f "
+                "(goal: at most 2)\n",
+                qPrintable(current.prev().toText()), median(reg), median(regBaseline),
+                median(reg) / median(regBaseline));
     return 0;
 }

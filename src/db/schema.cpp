@@ -23,8 +23,14 @@ void ensureIndexes(Connection& db, const std::vector<int>& serviceIds) {
     for (int id : serviceIds)
         for (const char* table : {"Nachisl", "Oplata", "Korrekt", "Dolg", "Tarif"}) {
             const QString name = QLatin1String(table) + QString::number(id);
-            if (existing.contains(name, Qt::CaseInsensitive))
-                statements << QStringLiteral("CREATE INDEX IF NOT EXISTS %1Client ON %1 (CLIENT)")
+            if (!existing.contains(name, Qt::CaseInsensitive))
+                continue;
+            statements
+                << QStringLiteral("CREATE INDEX IF NOT EXISTS %1Client ON %1 (CLIENT)").arg(name);
+            // the month's movements (registers, the snapshot, the charge's adding mode)
+            if (table[0] != 'D' && table[0] != 'T')
+                statements << QStringLiteral(
+                                  "CREATE INDEX IF NOT EXISTS %1Period ON %1 (PERIOD, CLIENT)")
                                   .arg(name);
         }
     for (const QString& statement : statements)

@@ -241,10 +241,12 @@ private:
     QHash<QString, size_t> m_keys;
 };
 
+// The month's movements of one table per subscriber with the subscriber's address; every row
+// counts, also of a subscriber no longer in Client (the movements' table leads the join).
 QString movementStatement(const QString& table, const QString& sums, const QString& condition) {
     return u"SELECT %2 %1.CLIENT AS Кл, Client.FIO AS ФИО, NasPunkt.NAME AS НП, Street.NAME AS УЛ, "
            u"Client.DOM as ДМ, Client.KORP as КП, Client.KVART as КВ, Client.KOL as Кол, Client.NP "
-           u"as IDNP, Client.ST as IDUL FROM ((Client RIGHT JOIN %1 ON Client.IDC = %1.CLIENT) LEFT "
+           u"as IDNP, Client.ST as IDUL FROM ((%1 LEFT JOIN Client ON Client.IDC = %1.CLIENT) LEFT "
            u"JOIN NasPunkt ON Client.NP = NasPunkt.ID) LEFT JOIN Street ON Client.ST = Street.ID %3"
            u"GROUP BY %1.CLIENT, Client.FIO, NasPunkt.NAME, Street.NAME, Client.DOM, Client.KORP, "
            u"Client.KVART, Client.KOL, Client.NP, Client.ST ORDER BY %1.CLIENT"_s.arg(table, sums,
