@@ -72,6 +72,18 @@ int compareNoCase(void*, int n1, const void* s1, int n2, const void* s2) {
     auto p2 = static_cast<const unsigned char*>(s2);
     const auto* e1 = p1 + n1;
     const auto* e2 = p2 + n2;
+    // ASCII (periods, numbers, Latin names) byte by byte; the first other character goes on below
+    while (p1 < e1 && p2 < e2 && ((*p1 | *p2) & 0x80) == 0) {
+        unsigned char a = *p1, b = *p2;
+        if (a != b) {
+            a = (a >= 'A' && a <= 'Z') ? a + 32 : a;
+            b = (b >= 'A' && b <= 'Z') ? b + 32 : b;
+            if (a != b)
+                return a < b ? -1 : 1;
+        }
+        ++p1;
+        ++p2;
+    }
     while (p1 < e1 && p2 < e2) {
         const quint64 w1 = weight(nextCodePoint(p1, e1));
         const quint64 w2 = weight(nextCodePoint(p2, e2));
