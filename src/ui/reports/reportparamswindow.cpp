@@ -299,6 +299,9 @@ void ReportParamsWindow::run() {
         break;
     }
     }
-    if (ran)
+    if (ran) {
         m_report.showTable(table);
+        m_report.raise(); // above this window, which stays open for the next register
+        m_report.activateWindow();
+    }
 }
