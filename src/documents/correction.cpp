@@ -172,14 +172,7 @@ SaveResult correct(AppContext& app, const CorrectionInput& input) {
     journal.HistZap(u"Korrekt"_s + n, JournalText::correctionLinesSaved(number), 0, h.id);
     TEMPUpdate(app);
     tx.commit();
-    result.docId = h.id;
-    result.number = h.number;
-    result.renumbered = h.renumbered;
-    result.total = total;
-    result.lines = int(input.lines.size());
-    emit app.changes.subscribersChanged(0);
-    emit app.changes.documentsChanged(h.id);
-    return result;
+    return savedDocument(app, h, total, int(input.lines.size()));
 }
 
 StoredCorrection loadCorrection(AppContext& app, int docId) {

@@ -142,6 +142,18 @@ StoredHeader claimHeader(Connection& db, DocType type, const DocumentHeader& hea
     return s;
 }
 
+SaveResult savedDocument(AppContext& app, const StoredHeader& header, Money total, int lines) {
+    SaveResult r;
+    r.docId = header.id;
+    r.number = header.number;
+    r.renumbered = header.renumbered;
+    r.total = total;
+    r.lines = lines;
+    emit app.changes.subscribersChanged(0);
+    emit app.changes.documentsChanged(header.id);
+    return r;
+}
+
 Money DocumentRow::quantity(const QString& osnova) const {
     if (osnova.compare(u"OB_PL"_s, Qt::CaseInsensitive) == 0)
         return OB_PL;

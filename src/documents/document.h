@@ -87,6 +87,8 @@ struct StoredHeader {
     bool renumbered = false;
 };
 StoredHeader claimHeader(Connection& db, DocType type, const DocumentHeader& header);
+// After the commit: the result of a document written under the header, announced to the windows.
+SaveResult savedDocument(AppContext& app, const StoredHeader& header, Money total, int lines);
 
 // A subscriber row of the selection in its document form.
 struct DocumentRow {

@@ -100,14 +100,7 @@ SaveResult pay(AppContext& app, const PaymentInput& input) {
     }
     journal.HistZap(u"Oplata"_s, JournalText::paymentLinesSaved(number), 0, h.id);
     tx.commit();
-    result.docId = h.id;
-    result.number = h.number;
-    result.renumbered = h.renumbered;
-    result.total = total;
-    result.lines = int(input.lines.size());
-    emit app.changes.subscribersChanged(0);
-    emit app.changes.documentsChanged(h.id);
-    return result;
+    return savedDocument(app, h, total, int(input.lines.size()));
 }
 
 void recalcPayers(AppContext& app, const std::vector<PaymentLine>& lines, Progress* progress) {

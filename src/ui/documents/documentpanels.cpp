@@ -97,11 +97,29 @@ QToolButton* hintButton(const QString& hint, QStyle::StandardPixmap icon, const 
     return b;
 }
 
-QString currentLine(const QString& head, const QString& text) {
-    return head + text;
+} // namespace
+
+LineLabels::LineLabels() : account(new QLabel), name(new QLabel), address(new QLabel) {
+    clear();
 }
 
-} // namespace
+void LineLabels::addTo(QBoxLayout* layout) const {
+    for (QLabel* l : {account, name, address})
+        layout->addWidget(l);
+}
+
+void LineLabels::clear() {
+    account->setText(u"Л/С № "_s);
+    name->setText(u"Абонент"_s);
+    address->setText(u"Адрес"_s);
+}
+
+void LineLabels::show(const QString& accountText, const QString& nameText,
+                      const QString& addressText, bool selected) {
+    account->setText((selected ? u"Л/С №   "_s : u"Л/С №"_s) + accountText);
+    name->setText((selected ? u"Абонент :  "_s : u"Абонент : "_s) + nameText);
+    address->setText((selected ? u"Адрес :  "_s : u"Адрес : "_s) + addressText);
+}
 
 // --- payment ---
 
@@ -111,10 +129,9 @@ PaymentPanel::PaymentPanel(AppContext& app, Prompter& prompter, QWidget* parent)
                       {QString(), u"Л/С"_s, u"ФИО"_s, u"Сумма"_s, u"Способ"_s, u"Услуга"_s,
                        u"Квитанция"_s, QString()},
                       {25, 50, 100, 60, 50, 70, 50, 0}, 2)),
-      m_accountLabel(new QLabel(u"Л/С № "_s)), m_nameLabel(new QLabel(u"Абонент"_s)),
-      m_addressLabel(new QLabel(u"Адрес"_s)), m_total(new QLabel(u"0.00"_s)),
-      m_amount(Controls::edit("AmountEdit")), m_receipt(Controls::edit("ReceiptEdit")),
-      m_method(new QComboBox), m_service(serviceBox(app, "PaymentServiceBox")) {
+      m_total(new QLabel(u"0.00"_s)), m_amount(Controls::edit("AmountEdit")),
+      m_receipt(Controls::edit("ReceiptEdit")), m_method(new QComboBox),
+      m_service(serviceBox(app, "PaymentServiceBox")) {
     setObjectName(u"PaymentPanel"_s);
     m_method->setObjectName(u"MethodBox"_s);
     m_total->setObjectName(u"TotalLabel"_s);
@@ -129,8 +146,7 @@ PaymentPanel::PaymentPanel(AppContext& app, Prompter& prompter, QWidget* parent)
     layout->setSpacing(2);
     layout->addWidget(new QLabel(u"Перечень внесенных абонентов :"_s));
     layout->addWidget(m_list, 1);
-    for (QLabel* l : {m_accountLabel, m_nameLabel, m_addressLabel})
-        layout->addWidget(l);
+    m_labels.addTo(layout);
     auto* boxes = new QHBoxLayout;
     boxes->addWidget(new QLabel(u"Сумма :"_s));
     boxes->addWidget(m_amount);
@@ -180,9 +196,7 @@ void PaymentPanel::reset() {
     m_receipt->clear();
     m_method->setCurrentIndex(-1);
     refillServices(m_app, m_service);
-    m_accountLabel->setText(u"Л/С № "_s);
-    m_nameLabel->setText(u"Абонент"_s);
-    m_addressLabel->setText(u"Адрес"_s);
+    m_labels.clear();
     m_total->setText(u"0.00"_s);
 }
 
@@ -199,9 +213,7 @@ void PaymentPanel::setMethods(std::vector<TVidOpl> methods) {
 }
 
 void PaymentPanel::addLine(PaymentLine line) {
-    m_accountLabel->setText(currentLine(u"Л/С №"_s, line.account));
-    m_nameLabel->setText(currentLine(u"Абонент : "_s, line.name));
-    m_addressLabel->setText(currentLine(u"Адрес : "_s, line.address));
+    m_labels.show(line.account, line.name, line.address, false);
     m_lines.push_back(std::move(line));
     const int k = m_list->rowCount();
     m_list->setRowCount(k + 1);
@@ -299,9 +311,7 @@ void PaymentPanel::showLine(int k) {
     if (k < 0 || size_t(k) >= m_lines.size())
         return;
     const PaymentLine& l = m_lines[size_t(k)];
-    m_accountLabel->setText(currentLine(u"Л/С №   "_s, l.account));
-    m_nameLabel->setText(currentLine(u"Абонент :  "_s, l.name));
-    m_addressLabel->setText(currentLine(u"Адрес :  "_s, l.address));
+    m_labels.show(l.account, l.name, l.address, true);
     m_amount->setText(l.amountEntered ? l.amount.toText() : QString());
     for (int i = 0; i < int(m_methods.size()); ++i)
         if (m_methods[size_t(i)].NOM == QString::number(l.method))
@@ -346,20 +356,17 @@ CorrectionPanel::CorrectionPanel(AppContext& app, Prompter& prompter, QDateEdit*
                       {QString(), u"Л/С"_s, u"ФИО"_s, u"Способ"_s, u"Начало"_s, u"Конец"_s,
                        u"Величина"_s, u"Spos"_s, u"Сумма"_s},
                       {25, 50, 100, 60, 60, 60, 60, 0, 60}, 2)),
-      m_accountLabel(new QLabel(u"Л/С № "_s)), m_nameLabel(new QLabel(u"Абонент"_s)),
-      m_addressLabel(new QLabel(u"Адрес"_s)), m_valueLabel(new QLabel),
-      m_startLabel(new QLabel(u"Период начала:"_s)), m_endLabel(new QLabel(u"Период конца:"_s)),
-      m_kinds(new QButtonGroup(this)), m_value(Controls::edit("ValueEdit")),
-      m_start(Controls::datePicker("StartPicker")), m_end(Controls::datePicker("EndPicker")),
-      m_service(serviceBox(app, "CorrectionServiceBox")) {
+      m_valueLabel(new QLabel), m_startLabel(new QLabel(u"Период начала:"_s)),
+      m_endLabel(new QLabel(u"Период конца:"_s)), m_kinds(new QButtonGroup(this)),
+      m_value(Controls::edit("ValueEdit")), m_start(Controls::datePicker("StartPicker")),
+      m_end(Controls::datePicker("EndPicker")), m_service(serviceBox(app, "CorrectionServiceBox")) {
     setObjectName(u"CorrectionPanel"_s);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     layout->addWidget(new QLabel(u"Перечень внесенных абонентов :"_s));
     layout->addWidget(m_list, 1);
-    for (QLabel* l : {m_accountLabel, m_nameLabel, m_addressLabel})
-        layout->addWidget(l);
+    m_labels.addTo(layout);
     auto* group = new QGroupBox(u"Параметры корректировки :"_s);
     auto* kinds = new QGridLayout(group);
     kinds->setContentsMargins(4, 2, 4, 2);
@@ -432,17 +439,13 @@ void CorrectionPanel::reset() {
     m_end->setDate(QDate::currentDate());
     m_value->clear();
     refillServices(m_app, m_service);
-    m_accountLabel->setText(u"Л/С № "_s);
-    m_nameLabel->setText(u"Абонент"_s);
-    m_addressLabel->setText(u"Адрес"_s);
+    m_labels.clear();
     kindChosen(CorrectionKind::Amount);
 }
 
 void CorrectionPanel::addLine(CorrectionLine line) {
     line.start = line.end = m_documentDate->date();
-    m_accountLabel->setText(currentLine(u"Л/С №"_s, line.account));
-    m_nameLabel->setText(currentLine(u"Абонент : "_s, line.name));
-    m_addressLabel->setText(currentLine(u"Адрес : "_s, line.address));
+    m_labels.show(line.account, line.name, line.address, false);
     m_lines.push_back(std::move(line));
     const int k = m_list->rowCount();
     m_list->setRowCount(k + 1);
@@ -536,9 +539,7 @@ void CorrectionPanel::showLine(int k) {
     if (k < 0 || size_t(k) >= m_lines.size())
         return;
     const CorrectionLine& l = m_lines[size_t(k)];
-    m_accountLabel->setText(currentLine(u"Л/С №   "_s, l.account));
-    m_nameLabel->setText(currentLine(u"Абонент :  "_s, l.name));
-    m_addressLabel->setText(currentLine(u"Адрес :  "_s, l.address));
+    m_labels.show(l.account, l.name, l.address, true);
     m_start->setDate(l.start);
     m_end->setDate(l.end);
     kindChosen(l.kind);

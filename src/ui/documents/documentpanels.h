@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+class QBoxLayout;
 class QButtonGroup;
 class QComboBox;
 class QDateEdit;
@@ -15,6 +16,18 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
+
+// The three labels of a panel's current line: account, name, address.
+struct LineLabels {
+    QLabel *account, *name, *address;
+    LineLabels();
+    void addTo(QBoxLayout* layout) const;
+    // "Л/С № ", "Абонент", "Адрес"
+    void clear();
+    // a line just added ("Л/С №" + account, …) or selected in the list ("Л/С №   " + account, …)
+    void show(const QString& accountText, const QString& nameText, const QString& addressText,
+              bool selected);
+};
 
 // The payment panel of the document window: the list of payment lines, the current line's
 // labels, the amount, method, receipt and service boxes, the buttons "Внести", "Внести + новый"
@@ -54,7 +67,8 @@ private:
     AppContext& m_app;
     Prompter& m_prompter;
     QTableWidget* m_list;
-    QLabel *m_accountLabel, *m_nameLabel, *m_addressLabel, *m_total;
+    LineLabels m_labels;
+    QLabel* m_total;
     QLineEdit *m_amount, *m_receipt;
     QComboBox *m_method, *m_service;
     std::vector<PaymentLine> m_lines;
@@ -94,8 +108,8 @@ private:
     Prompter& m_prompter;
     QDateEdit* m_documentDate;
     QTableWidget* m_list;
-    QLabel *m_accountLabel, *m_nameLabel, *m_addressLabel, *m_valueLabel, *m_startLabel,
-        *m_endLabel;
+    LineLabels m_labels;
+    QLabel *m_valueLabel, *m_startLabel, *m_endLabel;
     QButtonGroup* m_kinds;
     QLineEdit* m_value;
     QDateEdit *m_start, *m_end;
