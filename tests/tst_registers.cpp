@@ -1,3 +1,7 @@
+#include "db/dberror.h"
+#include "period/balance.h"
+#include "period/snapshot.h"
+#include "reports/debtors.h"
 #include "reports/history.h"
 #include "reports/registers.h"
 #include "testsupport.h"
@@ -19,6 +23,7 @@ private slots:
     void summariesGroupByServiceAndPlace();
     void paymentRegistersKeepEveryPayment();
     void historyMonthByMonth();
+    void debtorList();
 
 private:
     std::unique_ptr<TempDatabase> m_db;
@@ -249,6 +254,34 @@ void TestRegisters::historyMonthByMonth() {
              (QStringList{u"Начисление:  № 7   от 03.02.2024"_s, u"Корректировка:  № 0   от "_s,
                           u"Оплата:  № 1   от 05.02.2024"_s, u"Начисление:  № 7   от 03.02.2024"_s,
                           u"Оплата:  № 1   от 05.02.2024"_s}));
+}
+
+void TestRegisters::debtorList() {
+    Pereschet(app());
+    TEMPUpdate(app());
+    // subscriber 3 is charged twice in March: 10 + 10 for water; each line alone is below 15
+    m_db->db().execute(u"insert into Nachisl1 (IDR, DOK, CLIENT, PERIOD, NACH, LGOT, ITOG, USR) "
+                       u"values (900, 1, 3, \"03.2024\", \"10\", 0, \"10\", 1)"_s);
+    TEMPUpdate(app());
+    ReportTable t;
+    fillDebtorList(app(), t, {u"15"_s, {}});
+    QCOMPARE(t.text(0, 0), u"Список абонентов, за 03.2024, чей долг превышает 15 руб."_s);
+    QStringList listed;
+    for (int r = 3; r < t.rowCount(); ++r) {
+        listed << t.text(1, r) + u'|' + t.text(2, r);
+        // К оплате = Сальдо + Перерасчет + Начислено − Оплачено
+        QCOMPARE(money(t, 17, r),
+                 money(t, 11, r) + money(t, 14, r) + money(t, 15, r) - money(t, 16, r));
+    }
+    // by address: the city subscriber (103, no settlement) first, then in Невель the street-less
+    // 104 and 101 on Ленина, his two services side by side; the excluded 102 owes nothing
+    QCOMPARE(listed, (QStringList{u"ХВС|103"_s, u"ХВС|104"_s, u"ХВС|101"_s, u"Канализ.|101"_s}));
+    QCOMPARE(t.text(15, 3), u"20"_s);
+    QCOMPARE(t.text(16, 6), u"30"_s); // paid in March
+    // a limit that is no number is refused
+    QVERIFY(!debtorLimitProblem(u"-"_s).isEmpty());
+    QVERIFY(debtorLimitProblem(u"150,5"_s).isEmpty());
+    QVERIFY_THROWS_EXCEPTION(DbError, fillDebtorList(app(), t, {u"abc"_s, {}}));
 }
 
 QTEST_GUILESS_MAIN(TestRegisters)

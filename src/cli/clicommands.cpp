@@ -13,6 +13,7 @@
 #include "documents/documentfiles.h"
 #include "documents/selection.h"
 #include "period/transition.h"
+#include "reports/debtors.h"
 #include "reports/history.h"
 #include "reports/registers.h"
 
@@ -69,6 +70,7 @@ const char* const Usage =
     "  report charges [--period ММ.ГГГГ] --layout subscriber|settlement|street\n"
     "         [условия отбора] [--csv ФАЙЛ]\n"
     "  report history --client IDC --year ГГГГ [--services 1,2] [--csv ФАЙЛ]\n"
+    "  report debtors [--limit L] [условия отбора] [--csv ФАЙЛ]\n"
     "        таблица отчета через TAB; --csv пишет тот же файл, что окно отчета\n"
     "  У charge, pay, correct, recalc и close-month: [--user ID] (по умолчанию первый пользователь с правами 3);\n"
     "  печатается номер (IDDOK) записанного документа.\n"
@@ -696,12 +698,12 @@ int cmdReport(const QString& dbOption, const QStringList& rest) {
             QStringLiteral("Укажите вид отчета: payments-day, payments-period или charges."));
     const QString kind = rest[0];
     QString problem;
-    const QStringList known = QStringList{QStringLiteral("--date"),    QStringLiteral("--method"),
-                                          QStringLiteral("--doc"),     QStringLiteral("--from"),
-                                          QStringLiteral("--to"),      QStringLiteral("--period"),
-                                          QStringLiteral("--layout"),  QStringLiteral("--csv"),
-                                          QStringLiteral("--client"),  QStringLiteral("--year"),
-                                          QStringLiteral("--services")} +
+    const QStringList known = QStringList{QStringLiteral("--date"),     QStringLiteral("--method"),
+                                          QStringLiteral("--doc"),      QStringLiteral("--from"),
+                                          QStringLiteral("--to"),       QStringLiteral("--period"),
+                                          QStringLiteral("--layout"),   QStringLiteral("--csv"),
+                                          QStringLiteral("--client"),   QStringLiteral("--year"),
+                                          QStringLiteral("--services"), QStringLiteral("--limit")} +
                               CriteriaTexts + CriteriaLists;
     const auto a = parseArgs(rest.mid(1), known, &problem, {QStringLiteral("--by-name")});
     if (!a)
@@ -762,6 +764,13 @@ int cmdReport(const QString& dbOption, const QStringList& rest) {
             fillChargeRegister(
                 app, t,
                 {a->options.value(QStringLiteral("--period"), app.state.CurrentPeriod), l, filter});
+        } else if (kind == u"debtors") {
+            const QString limit = a->options.value(QStringLiteral("--limit"));
+            if (const QString p = debtorLimitProblem(limit); !p.isEmpty())
+                return usage(p);
+            fillDebtorList(
+                app, t,
+                {limit, buildSelection(*criteria, false, app.state.ShownServices).SelectionFilter});
         } else if (kind == u"history") {
             const auto client = intOption(*a, QStringLiteral("--client"), &problem);
             const auto year = intOption(*a, QStringLiteral("--year"), &problem);
