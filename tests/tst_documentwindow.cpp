@@ -29,6 +29,7 @@ private slots:
     void journalOpensFindsAndDeletes();
     void monthTransitionFromTheMenu();
     void registersFromTheParametersWindow();
+    void debtorListFromTheMenu();
 
 private:
     // A new document of the command, dated, with every subscriber selected.
@@ -245,6 +246,28 @@ void TestDocumentWindow::registersFromTheParametersWindow() {
     QVERIFY(!p.documents()->isVisible());
     QVERIFY(params->windowTitle().endsWith(u"  (Произведена фильтрация абонентов)"_s));
     QVERIFY(p.app.selection.ReportClientFilter.contains(u"103"_s));
+}
+
+void TestDocumentWindow::debtorListFromTheMenu() {
+    Program p;
+    QVERIFY(p.login(u"secret"_s));
+    p.main()->findChild<QAction*>(u"DebtorsAction"_s)->trigger();
+    DocumentWindow* d = p.documents();
+    QCOMPARE(d->windowTitle(), u"Отбор списка должников"_s);
+    QVERIFY(p.find<QWidget>(d, "LimitStrip")->isVisible());
+    QVERIFY(!p.find<QWidget>(d, "AreaStrip")->isVisible());
+    // digits, a minus toggled in front, one decimal point
+    QTest::keyClicks(d->limitBox(), u"1,5.x-"_s);
+    QCOMPARE(d->limitBox()->text(), u"-1.5"_s);
+    QTest::keyClicks(d->limitBox(), u"-"_s);
+    QCOMPARE(d->limitBox()->text(), u"1.5"_s);
+    QTest::mouseClick(p.find<QPushButton>(d, "SelectButton"), Qt::LeftButton);
+    QVERIFY(!d->isVisible());
+    QVERIFY(p.windows->report->isVisible());
+    QCOMPARE(p.windows->report->table().text(0, 0),
+             u"Список абонентов, за 03.2024, чей долг превышает 1.5 руб."_s);
+    // the subscriber 101 owes 136,5 of water (a balance of the small office)
+    QCOMPARE(p.windows->report->table().text(2, 3), u"101"_s);
 }
 
 QTEST_MAIN(TestDocumentWindow)

@@ -41,6 +41,7 @@ ProgramWindows::ProgramWindows(AppContext& app, Prompter& prompter, const Startu
     main->setJournal(journal);
     main->setReportParams(reportParams);
     QObject::connect(card, &CardWindow::reportReady, report, &ReportWindow::showTable);
+    QObject::connect(documents, &DocumentWindow::reportReady, report, &ReportWindow::showTable);
     QObject::connect(card, &CardWindow::documentRequested, documents, [this](int id) {
         if (documents->isVisible()) {
             documents->raise();

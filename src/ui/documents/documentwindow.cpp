@@ -5,12 +5,14 @@
 #include "documents/charge.h"
 #include "documents/correction.h"
 #include "documents/payment.h"
+#include "reports/debtors.h"
 #include "reports/registers.h"
 #include "ui/common/controls.h"
 #include "ui/common/failures.h"
 #include "ui/common/resultsetmodel.h"
 #include "ui/documents/documentpanels.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -83,6 +85,21 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
 
     m_headerStrip->setObjectName(QStringLiteral("HeaderStrip"));
     m_headerStrip->hide();
+
+    // the debt-limit strip of the debtor list
+    m_limitStrip = new QWidget;
+    m_limitStrip->setObjectName(QStringLiteral("LimitStrip"));
+    m_limit = Controls::edit("LimitEdit");
+    m_limit->setMaximumWidth(100);
+    m_limit->installEventFilter(this);
+    auto* limit = new QHBoxLayout(m_limitStrip);
+    limit->setContentsMargins(0, 0, 0, 0);
+    limit->addWidget(new QLabel(QStringLiteral("Укажите мин.сумму")));
+    limit->addWidget(new QLabel(QStringLiteral(" задолженности")));
+    limit->addStretch();
+    limit->addWidget(new QLabel(QStringLiteral("Предел :")));
+    limit->addWidget(m_limit);
+    m_limitStrip->hide();
     buildDocumentParts();
 
     m_criteriaPanel->setObjectName(QStringLiteral("CriteriaPanel"));
@@ -119,6 +136,7 @@ DocumentWindow::DocumentWindow(AppContext& app, Prompter& prompter, QWidget* par
     layout->setSpacing(2);
     layout->addWidget(m_headerStrip);
     layout->addWidget(m_areaStrip);
+    layout->addWidget(m_limitStrip);
     layout->addWidget(m_criteriaPanel);
     layout->addWidget(m_grid, 1);
     layout->addWidget(m_serviceChecks);
@@ -198,6 +216,21 @@ bool DocumentWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent*>(event)->key();
+    if (watched == m_limit) {
+        // digits; "-" puts or takes a leading minus; one decimal point ("," gives it too)
+        const QString t = static_cast<QKeyEvent*>(event)->text();
+        if (key == Qt::Key_Backspace || t.isEmpty() || !t[0].isPrint() || t[0].isDigit())
+            return QWidget::eventFilter(watched, event);
+        QString v = m_limit->text();
+        if (t == u"-") {
+            v = v.startsWith(u'-') ? v.mid(1) : u'-' + v;
+            m_limit->setText(v);
+            m_limit->setCursorPosition(int(v.size()));
+        } else if ((t == u"." || t == u",") && !v.contains(u'.')) {
+            m_limit->insert(QStringLiteral("."));
+        }
+        return true;
+    }
     if (watched == m_grid) {
         if (key != Qt::Key_Return && key != Qt::Key_Enter)
             return QWidget::eventFilter(watched, event);
@@ -308,6 +341,7 @@ void DocumentWindow::openMode(const QString& caption, bool headerStrip, bool are
                               QSize size) {
     m_headerStrip->setVisible(headerStrip);
     m_areaStrip->setVisible(areaStrip);
+    m_limitStrip->setVisible(caption == SelectionCaption::Debtors);
     m_grid->setVisible(grid);
     m_criteriaPanel->show();
     m_notePanel->setVisible(headerStrip);
@@ -371,12 +405,36 @@ void DocumentWindow::select() {
     }
     if (plain && m_target && m_target->showSelection(m_selection))
         close();
+    if (caption == SelectionCaption::Debtors) {
+        if (m_limit->text().isEmpty())
+            m_limit->setText(QStringLiteral("0"));
+        if (const QString problem = debtorLimitProblem(m_limit->text()); !problem.isEmpty()) {
+            m_prompter.warn(problem);
+            return;
+        }
+        ReportTable table;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool done = succeeded(m_prompter, [&] {
+            fillDebtorList(m_app, table, {m_limit->text(), m_selection.SelectionFilter});
+        });
+        QApplication::restoreOverrideCursor();
+        if (done) {
+            emit reportReady(table);
+            close();
+        }
+        return;
+    }
     if (caption == SelectionCaption::PaymentRegister ||
         caption == SelectionCaption::ChargeRegister) {
         m_app.selection.ReportClientFilter = reportClientFilter(m_selection.SelectionFilter);
         emit reportFilterChosen();
         close();
     }
+}
+
+void DocumentWindow::openDebtorSelection() {
+    m_limit->clear();
+    openMode(SelectionCaption::Debtors, false, false, false, QSize(588, 242));
 }
 
 void DocumentWindow::openRegisterSelection(bool payments) {

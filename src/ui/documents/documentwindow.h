@@ -20,6 +20,7 @@ class QMenu;
 class QPushButton;
 class QTableView;
 class QToolButton;
+class ReportTable;
 class ResultSetModel;
 
 // Where the plain selection goes: the main list.
@@ -38,6 +39,8 @@ class DocumentWindow : public QWidget {
     Q_OBJECT
 signals:
     void reportFilterChosen();
+    // A list built from the selection (the debtor list) for the report window.
+    void reportReady(const ReportTable& table);
 
 public:
     DocumentWindow(AppContext& app, Prompter& prompter, QWidget* parent = nullptr);
@@ -51,6 +54,9 @@ public:
     // The subscriber filter of the payment registers (with the area strip) or of the charge
     // register: the selection sets ReportClientFilter and says so (reportFilterChosen).
     void openRegisterSelection(bool payments);
+    // "Списки должников": the selection with the debt-limit strip.
+    void openDebtorSelection();
+    QLineEdit* limitBox() const { return m_limit; }
     // "Произвести начисление", "Произвести корректировку", "Произвести оплату": a new document
     // of the type (the id and number offered, today's date) in the window.
     void newDocument(DocType type);
@@ -106,7 +112,8 @@ private:
     QLineEdit *m_account, *m_name, *m_house, *m_building, *m_apartment;
     QCheckBox *m_hasApartment, *m_remember;
     QPushButton* m_selectButton;
-    QWidget *m_areaStrip, *m_headerStrip;
+    QWidget *m_areaStrip, *m_headerStrip, *m_limitStrip;
+    QLineEdit* m_limit;
     QGroupBox* m_criteriaPanel;
     QTableView* m_grid;
     ResultSetModel* m_gridModel;

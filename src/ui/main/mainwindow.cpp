@@ -275,6 +275,12 @@ void MainWindow::buildMenus() {
         });
         a->setObjectName(QString::fromLatin1(r.name));
     }
+    reports->addSeparator();
+    QAction* debtors = reports->addAction(QStringLiteral("Списки должников"), this, [this] {
+        if (m_documents)
+            m_documents->openDebtorSelection();
+    });
+    debtors->setObjectName(QStringLiteral("DebtorsAction"));
     QAction* archive = service->addAction(QStringLiteral("Произвести архивацию"), this,
                                           [this] { archiveCommand(); });
     archive->setObjectName(QStringLiteral("ArchiveAction"));
