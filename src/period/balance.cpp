@@ -13,34 +13,48 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// "PERIOD="…" or PERIOD="…"" over the periods of every shown service earlier than the current.
+// "PERIOD="…" or …" over the periods of every shown service earlier than the current one.
 QString earlierPeriodsFilter(AppContext& app) {
-    QStringList parts;
-    for (const TVidUslugi& s : app.state.ShownServices) {
-        const QString n = QString::number(s.IDUSL);
-        parts << QStringLiteral("select PERIOD from Nachisl") + n +
-                     QStringLiteral(" union Select PERIOD from Oplata") + n +
-                     QStringLiteral(" union Select PERIOD from Korrekt") + n;
-    }
-    if (parts.isEmpty())
-        return {};
-    const ResultSet periods = app.db().query(QStringLiteral("select DISTINCT PERIOD from (") +
-                                             parts.join(QStringLiteral(" union ")) + u')');
-    const auto current = Period::parse(app.state.CurrentPeriod);
-    QString filter;
-    for (int r = 0; r < periods.rowCount; ++r) {
-        const QString text = periods.at(r, 0).toText();
-        const auto p = Period::parse(text);
-        if (p && current && *p < *current)
-            filter += QStringLiteral("PERIOD=\"") + text + QStringLiteral("\" or ");
-    }
-    if (filter.isEmpty())
-        return QStringLiteral("PERIOD=\"00.0000\"");
-    filter.chop(4);
-    return filter;
+    const QString condition =
+        periodCondition(app.db(), shownServiceIds(app), periodsBefore(app.state.CurrentPeriod));
+    return condition.isEmpty() ? QStringLiteral("PERIOD=\"00.0000\"") : condition;
 }
 
 } // namespace
+
+QString periodCondition(Connection& db, const std::vector<int>& services,
+                        const std::function<bool(const QString& period)>& chosen) {
+    if (services.empty())
+        return {};
+    QStringList tables;
+    for (int service : services)
+        tables << u"select PERIOD from Nachisl%1 union Select PERIOD from Oplata%1 union Select "
+                  u"PERIOD from Korrekt%1"_s.arg(service);
+    const ResultSet periods =
+        db.query(u"select DISTINCT PERIOD from (%1)"_s.arg(tables.join(u" union "_s)));
+    QStringList parts;
+    for (int r = 0; r < periods.rowCount; ++r) {
+        const QString text = periods.at(r, 0).toText();
+        if (chosen(text))
+            parts << u"PERIOD=\"%1\""_s.arg(text);
+    }
+    return parts.join(u" or "_s);
+}
+
+std::function<bool(const QString&)> periodsBefore(const QString& period) {
+    const auto current = Period::parse(period);
+    return [current](const QString& text) {
+        const auto p = Period::parse(text);
+        return p && current && *p < *current;
+    };
+}
+
+std::vector<int> shownServiceIds(const AppContext& app) {
+    std::vector<int> ids;
+    for (const TVidUslugi& s : app.state.ShownServices)
+        ids.push_back(s.IDUSL);
+    return ids;
+}
 
 void PereschetSaldoOdnogo(AppContext& app, int clientId) {
     Connection& db = app.db();
@@ -69,22 +83,9 @@ namespace {
 
 // "WHERE (PERIOD="…" or …)" over the periods of one service earlier than the current one;
 // "WHERE (PERIOD="00.0000")" when there is none.
-QString serviceFilter(Connection& db, const QString& n, const QString& currentPeriod) {
-    const ResultSet periods = db.query(
-        u"select DISTINCT PERIOD from (select PERIOD from Nachisl%1 union Select PERIOD from "
-        u"Oplata%1 union Select PERIOD from Korrekt%1)"_s.arg(n));
-    const auto current = Period::parse(currentPeriod);
-    QString filter;
-    for (int r = 0; r < periods.rowCount; ++r) {
-        const QString text = periods.at(r, 0).toText();
-        const auto p = Period::parse(text);
-        if (p && current && *p < *current)
-            filter += u"PERIOD=\"%1\" or "_s.arg(text);
-    }
-    filter.chop(4);
-    if (filter.isEmpty())
-        filter = u"PERIOD=\"00.0000\""_s;
-    return u"WHERE (%1)"_s.arg(filter);
+QString serviceFilter(Connection& db, int service, const QString& currentPeriod) {
+    const QString condition = periodCondition(db, {service}, periodsBefore(currentPeriod));
+    return u"WHERE (%1)"_s.arg(condition.isEmpty() ? u"PERIOD=\"00.0000\""_s : condition);
 }
 
 struct TPerMass {
@@ -104,7 +105,7 @@ void Pereschet(AppContext& app, Progress* progress, QHash<int, Money>* movements
     Transaction tx(db);
     for (const TVidUslugi& service : app.state.ShownServices) {
         const QString n = QString::number(service.IDUSL);
-        const QString filter = serviceFilter(db, n, app.state.CurrentPeriod);
+        const QString filter = serviceFilter(db, service.IDUSL, app.state.CurrentPeriod);
         std::vector<TPerMass> rows;
         QHash<qint64, size_t> index;
         // charges, payments and corrections summed per subscriber by the engine
@@ -176,7 +177,7 @@ std::vector<BalanceCheck> checkBalances(AppContext& app) {
         c.name = service.NAME;
         c.balances = storedBalances(db, service.IDUSL);
         // the movements of the earlier periods of the subscribers that exist, in ten-thousandths
-        const QString filter = serviceFilter(db, n, app.state.CurrentPeriod);
+        const QString filter = serviceFilter(db, service.IDUSL, app.state.CurrentPeriod);
         const struct {
             const char16_t* table;
             const char16_t* column;

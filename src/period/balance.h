@@ -5,7 +5,17 @@
 #include "common/money.h"
 
 #include <QHash>
+#include <functional>
 #include <vector>
+
+// The periods the movement tables of the services hold ("select DISTINCT PERIOD from (select
+// PERIOD from Nachisl<n> union … union Select PERIOD from Korrekt<n>)"), those `chosen` accepts,
+// as the condition `PERIOD="01.2024" or PERIOD="02.2024"` in the engine's order; empty when none.
+QString periodCondition(Connection& db, const std::vector<int>& services,
+                        const std::function<bool(const QString& period)>& chosen);
+// `chosen` for the periods earlier than the given one (year first, then month).
+std::function<bool(const QString&)> periodsBefore(const QString& period);
+std::vector<int> shownServiceIds(const AppContext& app);
 
 // PereschetSaldoOdnogo: the opening balances of one subscriber for every shown service, from
 // the charges, corrections and payments of the periods before the current one, replace the

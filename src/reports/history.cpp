@@ -2,6 +2,7 @@
 
 #include "common/period.h"
 #include "db/connection.h"
+#include "period/balance.h"
 
 #include <QStringList>
 
@@ -12,23 +13,10 @@ History calculationHistory(AppContext& app, int clientId, int year) {
     History h;
     h.year = year;
     const QString y = QString::number(year), client = QString::number(clientId);
-    QStringList parts;
-    for (const TVidUslugi& s : app.state.ShownServices) {
-        const QString n = QString::number(s.IDUSL);
-        parts << u"select PERIOD from Nachisl%1 union Select PERIOD from Oplata%1 union Select "
-                 u"PERIOD from Korrekt%1"_s.arg(n);
-    }
-    QString filter;
-    if (!parts.isEmpty()) {
-        const ResultSet periods =
-            db.query(u"select DISTINCT PERIOD from (%1)"_s.arg(parts.join(u" union "_s)));
-        for (int r = 0; r < periods.rowCount; ++r) {
-            const QString text = periods.at(r, 0).toText();
-            if (text.mid(3, 4).toInt() < year)
-                filter += u"PERIOD=\"%1\" or "_s.arg(text);
-        }
-        filter.chop(4);
-    }
+    // every earlier year, the opening balances' "00.0000" included
+    const QString filter = periodCondition(db, shownServiceIds(app), [year](const QString& text) {
+        return text.mid(3, 4).toInt() < year;
+    });
     const auto sum = [&](const char16_t* column, const QString& table) {
         const ResultSet r = db.query(u"select SUM (%1) from %2 where CLIENT=%3 and (%4)"_s.arg(
             QString::fromUtf16(column), table, client, filter));
@@ -46,7 +34,7 @@ History calculationHistory(AppContext& app, int clientId, int year) {
             months[size_t(m)].period = u"%1.%2"_s.arg(m + 1, 2, 10, QChar(u'0')).arg(y);
         std::vector<THistDok> docs;
         Money opening;
-        if (filter.size() > 1)
+        if (!filter.isEmpty())
             opening = sum(u"ITOG", u"Nachisl"_s + n) + sum(u"KORR", u"Korrekt"_s + n) -
                       sum(u"OPLATA", u"Oplata"_s + n);
         ResultSet r = db.query(

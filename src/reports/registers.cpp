@@ -5,6 +5,7 @@
 #include "common/period.h"
 #include "db/connection.h"
 #include "db/dberror.h"
+#include "period/balance.h"
 
 #include <QHash>
 #include <QStringList>
@@ -275,21 +276,6 @@ TOtchMass recordOf(const ResultSet& r, int i, const TVidUslugi& s, int order) {
     return m;
 }
 
-// "WHERE (PERIOD="…" or …)" over the periods of a service earlier than P; empty when none.
-QString earlierPeriods(Connection& db, const QString& n, const Period& p) {
-    const ResultSet periods = db.query(
-        u"select DISTINCT PERIOD from (select PERIOD from Nachisl%1 union Select PERIOD from "
-        u"Oplata%1 union Select PERIOD from Korrekt%1)"_s.arg(n));
-    QStringList parts;
-    for (int r = 0; r < periods.rowCount; ++r) {
-        const QString text = periods.at(r, 0).toText();
-        const auto q = Period::parse(text);
-        if (q && *q < p)
-            parts << u"PERIOD=\"%1\""_s.arg(text);
-    }
-    return parts.isEmpty() ? QString() : u"WHERE (%1)"_s.arg(parts.join(u" or "_s));
-}
-
 void signature(AppContext& app, ReportTable& t, int row) {
     const ResultSet r =
         app.db().query(u"select Soderzhanie from Rekvizity where Rekvizit = \"Руководитель\""_s);
@@ -354,14 +340,15 @@ void fillChargeRegister(AppContext& app, ReportTable& t, const ChargeRegister& p
             }
         }
         // the opening balances of the listed subscribers
-        const QString w = earlierPeriods(db, n, *period);
-        if (!w.isEmpty()) {
+        const QString earlier = periodCondition(db, {s.IDUSL}, periodsBefore(p.period));
+        if (!earlier.isEmpty()) {
+            const QString w = u"WHERE (%1)"_s.arg(earlier);
             const struct {
                 const QString& table;
                 const char16_t* column;
                 int sign;
-            } earlier[] = {{nachisl, u"ITOG", 1}, {oplata, u"OPLATA", -1}, {korrekt, u"KORR", 1}};
-            for (const auto& e : earlier) {
+            } sums[] = {{nachisl, u"ITOG", 1}, {oplata, u"OPLATA", -1}, {korrekt, u"KORR", 1}};
+            for (const auto& e : sums) {
                 r = db.query(
                     u"SELECT IIf(Sum([%1.%2]) Is Null,0,Sum([%1.%2])) AS Сумм, %1.CLIENT AS "
                     u"Кл FROM %1 %3GROUP BY %1.CLIENT"_s.arg(e.table, QString::fromUtf16(e.column),
