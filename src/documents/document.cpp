@@ -60,14 +60,29 @@ NewDocument newDocument(Connection& db, DocType type) {
     return d;
 }
 
-DocumentHeader readHeader(Connection& db, int docId) {
-    const ResultSet r = db.query(u"select * from Dokum where IDDOK=%1"_s.arg(docId));
-    DocumentHeader h;
-    h.id = docId;
-    h.stored = true;
+namespace {
+
+ResultSet storedDocument(Connection& db, int docId) {
+    ResultSet r = db.query(u"select * from Dokum where IDDOK=%1"_s.arg(docId));
     if (r.rowCount == 0)
         throw DbError(
             u"Документ %1 не найден: его, возможно, удалили на другом рабочем месте."_s.arg(docId));
+    return r;
+}
+
+} // namespace
+
+DocType storedDocumentType(Connection& db, int docId) {
+    const ResultSet r = storedDocument(db, docId);
+    const QString type = r.at(0, r.columnIndex(u"TIPDOK")).toText();
+    return type == u"1" ? DocType::Charge : type == u"2" ? DocType::Correction : DocType::Payment;
+}
+
+DocumentHeader readHeader(Connection& db, int docId) {
+    const ResultSet r = storedDocument(db, docId);
+    DocumentHeader h;
+    h.id = docId;
+    h.stored = true;
     const auto v = [&](const char16_t* column) { return r.at(0, r.columnIndex(column)); };
     h.number = QString::number(v(u"NOMDOK").toInteger());
     h.date = v(u"DATADOK").toDateTime().date();

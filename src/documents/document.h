@@ -66,6 +66,9 @@ QString renumbered(int shown, int stored);
 // Whether the date lies in the current period's month of that year.
 bool inCurrentPeriod(QDate date, const QString& currentPeriod);
 
+// The type of a stored document (Dokum.TIPDOK; anything but "1" and "2" is a payment). Throws
+// DbError when the document is gone.
+DocType storedDocumentType(Connection& db, int docId);
 // The header of a stored document (id, number, date, note); stored is set.
 DocumentHeader readHeader(Connection& db, int docId);
 // The selection's document form restricted to the given ids ("1, 2, 3"): the subscribers of a

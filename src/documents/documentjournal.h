@@ -32,13 +32,13 @@ QString journalFilter(const QString& node, int tab);
 QString journalListSql(const QString& filter);
 QString journalFullRowSql(const QString& filter);
 
-namespace JournalText2 {
+namespace DocJournalText {
 inline const QString DeleteQuestion =
     QStringLiteral("Вы действительно хотите удалить данный документ? Ваши действия записываются!");
 inline const QString DocumentOpen =
     QStringLiteral("У Вас уже открыт документ! Решите что делать с ним!");
 inline const QString NothingFound = QStringLiteral("Чего-то, ничего не найдено...");
-} // namespace JournalText2
+} // namespace DocJournalText
 
 // Deletes a document's header and its lines in every shown service's table, with the journal
 // lines, and rebuilds the snapshot — all or nothing. False when there is no such document.

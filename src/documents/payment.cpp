@@ -79,24 +79,29 @@ SaveResult pay(AppContext& app, const PaymentInput& input) {
     for (const TVidUslugi& s : st.ShownServices)
         db.execute(u"delete * from Oplata%1 where DOK=%2"_s.arg(QString::number(s.IDUSL), doc));
     const QString month = date.mid(3, 7);
-    // line ids: max + 1 of each service's table, read once inside the transaction
-    QHash<int, qint64> lastIds;
+    // per service, read once inside the transaction: the last line id and the line's insert
+    struct ServiceLines {
+        qint64 lastId = 0;
+        StatementTemplate insert;
+    };
+    QHash<int, ServiceLines> services;
     for (size_t k = 0; k < input.lines.size(); ++k) {
         const PaymentLine& l = input.lines[k];
-        const QString n = QString::number(l.service);
-        auto last = lastIds.find(l.service);
-        if (last == lastIds.end()) {
-            const ResultSet r = db.query(u"select max(IDO) from Oplata%1"_s.arg(n));
-            last = lastIds.insert(l.service, r.rowCount > 0 ? r.at(0, 0).toInteger() : 0);
+        auto it = services.find(l.service);
+        if (it == services.end()) {
+            const ResultSet r = db.query(u"select max(IDO) from Oplata%1"_s.arg(l.service));
+            it = services.insert(
+                l.service,
+                {r.rowCount > 0 ? r.at(0, 0).toInteger() : 0,
+                 StatementTemplate(
+                     u"insert into Oplata%1 (IDO, DOK, STROKA, CLIENT, SPOSOB, OPLATA, DATA, "
+                     u"PERIOD, KVITANS, USR) values (%2 , %3 , %4 , %5 , \"%6\" , \"%7\" , "
+                     u"\"%8\" , \"%9\" , \"%10\" , %11)"_s,
+                     {l.service})});
         }
-        const qint64 id = ++*last;
-        const StatementTemplate insert(
-            u"insert into Oplata%1 (IDO, DOK, STROKA, CLIENT, SPOSOB, OPLATA, DATA, PERIOD, "
-            u"KVITANS, USR) values (%2 , %3 , %4 , %5 , \"%6\" , \"%7\" , \"%8\" , \"%9\" , "
-            u"\"%10\" , %11)"_s,
-            {l.service});
-        db.execute(insert, {id, h.id, int(k) + 1, l.subscriber, QString::number(l.method), l.amount,
-                            input.header.date, month, l.receipt, app.CurrentUserId});
+        db.execute(it->insert,
+                   {++it->lastId, h.id, int(k) + 1, l.subscriber, QString::number(l.method),
+                    l.amount, input.header.date, month, l.receipt, app.CurrentUserId});
     }
     journal.HistZap(u"Oplata"_s, JournalText::paymentLinesSaved(number), 0, h.id);
     tx.commit();

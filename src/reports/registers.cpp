@@ -65,9 +65,6 @@ std::vector<DayDocument> documentsOfDay(AppContext& app, QDate day) {
 }
 
 void fillDayRegister(AppContext& app, ReportTable& t, const DayRegister& p) {
-    struct Row {
-        QStringList cells;
-    };
     std::vector<QStringList> rows;
     Money total;
     for (const TVidUslugi& s : app.state.ShownServices) {

@@ -406,13 +406,13 @@ void CardWindow::ZapKart(int clientId) {
         }
     }
     static const QColor colours[] = {{},
-                                     QColor(0xFF, 0xFF, 0xCC),
+                                     Controls::FigureColour::Opening,
                                      Qt::white,
                                      Qt::white,
                                      Qt::white,
-                                     QColor(0xFF, 0xCC, 0xCC),
-                                     QColor(0xCC, 0xFF, 0xCC),
-                                     QColor(0xCC, 0xFF, 0xFF)};
+                                     Controls::FigureColour::Total,
+                                     Controls::FigureColour::Paid,
+                                     Controls::FigureColour::Closing};
     m_figures->setRowCount(rows);
     for (int k = 0; k < rows; ++k) {
         const Card::Figures& f = figures[size_t(k)];

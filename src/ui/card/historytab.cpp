@@ -1,6 +1,7 @@
 #include "ui/card/historytab.h"
 
 #include "common/period.h"
+#include "ui/common/controls.h"
 #include "ui/common/failures.h"
 
 #include <QCheckBox>
@@ -129,14 +130,14 @@ void HistoryTab::refresh() {
             ticked.push_back(c->property("service").toInt());
     fillHistoryTable(m_table, m_history, ticked);
     static const QColor colours[] = {Qt::white,
-                                     QColor(0xFF, 0xFF, 0xCC),
+                                     Controls::FigureColour::Opening,
                                      Qt::white,
                                      Qt::white,
                                      Qt::white,
-                                     QColor(0xFF, 0xCC, 0xCC),
-                                     QColor(0xCC, 0xFF, 0xCC),
+                                     Controls::FigureColour::Total,
+                                     Controls::FigureColour::Paid,
                                      Qt::white,
-                                     QColor(0xCC, 0xFF, 0xFF)};
+                                     Controls::FigureColour::Closing};
     for (int r = 0; r < 12; ++r)
         for (int c = 0; c < 9; ++c) {
             auto* item = new QTableWidgetItem(m_table.text(c, r + 1));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+
 #include <QDate>
 
 #include <QObject>
@@ -33,6 +35,15 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
+
+// The office's colours of the money columns of the card and its history: the opening balance,
+// the period's total, the payments and the closing balance (the other columns are white).
+namespace FigureColour {
+inline const QColor Opening(0xFF, 0xFF, 0xCC);
+inline const QColor Total(0xFF, 0xCC, 0xCC);
+inline const QColor Paid(0xCC, 0xFF, 0xCC);
+inline const QColor Closing(0xCC, 0xFF, 0xFF);
+} // namespace FigureColour
 
 // Puts a window in the middle of its screen, or of another window.
 void centreOnScreen(QWidget* window);

@@ -625,30 +625,20 @@ void DocumentWindow::openForSubscriber(DocType type, const QString& account, con
 void DocumentWindow::loadDocument(int docId) {
     if (!m_app.connected())
         return;
-    QString type;
-    if (!succeeded(m_prompter, [&] {
-            const ResultSet r = m_app.db().query(
-                QStringLiteral("select TIPDOK from Dokum where IDDOK=%1").arg(docId));
-            if (r.rowCount == 0)
-                throw DbError(QStringLiteral("Документ %1 не найден: его, возможно, удалили на "
-                                             "другом рабочем месте.")
-                                  .arg(docId));
-            type = r.at(0, 0).toText();
-        }))
+    DocType t = DocType::Charge;
+    if (!succeeded(m_prompter, [&] { t = storedDocumentType(m_app.db(), docId); }))
         return;
     DocumentHeader header;
     QString listSql;
     std::vector<int> services;
-    DocType t = DocType::Charge;
     bool ok = false;
-    if (type == u"1") {
+    if (t == DocType::Charge) {
         StoredCharge c;
         ok = succeeded(m_prompter, [&] { c = loadCharge(m_app, docId); });
         header = c.header;
         listSql = c.ListSql;
         services = c.services;
-    } else if (type == u"2") {
-        t = DocType::Correction;
+    } else if (t == DocType::Correction) {
         StoredCorrection c;
         ok = succeeded(m_prompter, [&] { c = loadCorrection(m_app, docId); });
         header = c.header;
@@ -656,7 +646,6 @@ void DocumentWindow::loadDocument(int docId) {
         if (ok)
             m_correction->load(c.lines, c.service);
     } else {
-        t = DocType::Payment;
         StoredPayment p;
         ok = succeeded(m_prompter, [&] {
             p = loadPayment(m_app, docId);

@@ -193,7 +193,7 @@ int JournalWindow::currentDocId() const {
 bool JournalWindow::documentWindowBusy() {
     if (!m_documents.isVisible())
         return false;
-    m_prompter.notify(JournalText2::DocumentOpen);
+    m_prompter.notify(DocJournalText::DocumentOpen);
     m_documents.raise();
     m_documents.activateWindow();
     return true;
@@ -217,7 +217,7 @@ void JournalWindow::deleteCurrent() {
     const int id = currentDocId();
     if (id == 0)
         return;
-    if (m_prompter.ask(u"ВНИМАНИЕ!!!"_s, JournalText2::DeleteQuestion))
+    if (m_prompter.ask(u"ВНИМАНИЕ!!!"_s, DocJournalText::DeleteQuestion))
         succeeded(m_prompter, [&] { deleteDocument(m_app, id); });
     open(); // back on the current month, whatever the answer
 }
@@ -227,7 +227,7 @@ void JournalWindow::searchReceipt() {
     if (!succeeded(m_prompter, [&] { doc = findReceipt(m_app, m_search->text()); }))
         return;
     if (doc == 0) {
-        m_prompter.notify(JournalText2::NothingFound);
+        m_prompter.notify(DocJournalText::NothingFound);
         return;
     }
     if (documentWindowBusy())
