@@ -3,8 +3,8 @@
 // prepared SQLite statement per service in one transaction, the benefit holders read in one pass.
 // Both start from the same selected rows and the same copy of the office; the medians and their
 // ratio are printed (goal: at most 2).
-#include "app/demogenerator.h"
 #include "app/startup.h"
+#include "benchoffice.h"
 #include "db/schema.h"
 #include "db/transaction.h"
 #include "documents/charge.h"
@@ -23,31 +23,6 @@ namespace {
 
 constexpr int Subscribers = 100000;
 const std::vector<int> Services = {1, 2, 3};
-
-class QuietPrompter : public Prompter {
-public:
-    bool ask(const QString&, const QString&) override { return true; }
-    void notify(const QString&) override {}
-    void error(const QString&) override {}
-};
-
-QString makeOffice(QTemporaryDir& dir) {
-    const QString path = dir.filePath(QStringLiteral("office.db"));
-    AppContext app;
-    app.connection = Connection::openSqlite(path, Connection::OpenMode::Create);
-    {
-        Transaction tx(app.db());
-        Schema::createFixedTables(app.db());
-        Schema::seed(app.db(), {Period(3, 2024), QStringLiteral("secret")});
-        tx.commit();
-    }
-    loadProgramState(app);
-    QuietPrompter p;
-    Sozdanie(app, p);
-    generateDemo(app, {Subscribers, 1});
-    app.db().updateStatistics();
-    return path;
-}
 
 QString copyOf(QTemporaryDir& dir, const QString& office, int run) {
     const QString path = dir.filePath(QStringLiteral("run%1.db").arg(run));
@@ -189,11 +164,6 @@ Outcome runBaseline(const QString& path, const std::vector<DocumentRow>& rows,
     return o;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -201,7 +171,7 @@ int main(int argc, char* argv[]) {
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
     QTemporaryDir dir;
     std::printf("making a demo office of %d subscribers…\n", Subscribers);
-    const QString office = makeOffice(dir);
+    const QString office = Bench::makeOffice(dir, Subscribers);
     std::vector<DocumentRow> rows;
     std::vector<TVidUslugi> shown;
     {
@@ -226,8 +196,9 @@ int main(int argc, char* argv[]) {
     }
     std::printf("charge of %d subscribers × %zu services, benefits on, %d rounds (medians)\n",
                 Subscribers, Services.size(), rounds);
-    std::printf("  program  : %8.1f ms\n", median(program));
-    std::printf("  baseline : %8.1f ms\n", median(baseline));
-    std::printf("  ratio    : %.2f (goal: at most 2)\n", median(program) / median(baseline));
+    std::printf("  program  : %8.1f ms\n", Bench::median(program));
+    std::printf("  baseline : %8.1f ms\n", Bench::median(baseline));
+    std::printf("  ratio    : %.2f (goal: at most 2)\n",
+                Bench::median(program) / Bench::median(baseline));
     return 0;
 }

@@ -6,6 +6,7 @@
 // figure) and as Jet text with the values inlined (each a different text). The baseline does the
 // same work with one prepared SQLite statement each, binding the values already converted.
 // Runs alternate; the medians and their ratios are printed.
+#include "benchoffice.h"
 #include "common/money.h"
 #include "db/connection.h"
 #include "db/query.h"
@@ -164,11 +165,6 @@ double runBaseline(const QString& path, const std::vector<Line>& lines, qint64* 
     return ms;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -189,7 +185,7 @@ int main(int argc, char* argv[]) {
             return 1;
         }
     }
-    const double mt = median(templ), mj = median(jet), mb = median(base);
+    const double mt = Bench::median(templ), mj = Bench::median(jet), mb = Bench::median(base);
     std::printf("charge traffic: %d inserts + %d benefit selects, %d rounds\n", Rows, Rows, rounds);
     std::printf("  templates  : %8.1f ms (median)\n", mt);
     std::printf("  Jet text   : %8.1f ms (median)\n", mj);

@@ -9,6 +9,7 @@
 #include "app/appcontext.h"
 #include "app/demogenerator.h"
 #include "app/startup.h"
+#include "benchoffice.h"
 #include "db/connection.h"
 #include "db/schema.h"
 #include "db/transaction.h"
@@ -29,31 +30,6 @@ namespace {
 
 constexpr int Subscribers = 200000;
 constexpr int Screen = 50; // rows the first screen shows
-
-class QuietPrompter : public Prompter {
-public:
-    bool ask(const QString&, const QString&) override { return true; }
-    void notify(const QString&) override {}
-    void error(const QString& text) override { std::fprintf(stderr, "%s\n", qPrintable(text)); }
-};
-
-QString makeOffice(QTemporaryDir& dir) {
-    const QString path = dir.filePath(QStringLiteral("office.db"));
-    AppContext app;
-    app.connection = Connection::openSqlite(path, Connection::OpenMode::Create);
-    {
-        Transaction tx(app.db());
-        Schema::createFixedTables(app.db());
-        Schema::seed(app.db(), {Period(3, 2024), QStringLiteral("secret")});
-        tx.commit();
-    }
-    loadProgramState(app);
-    QuietPrompter p;
-    Sozdanie(app, p);
-    generateDemo(app, {Subscribers, 1});
-    app.db().updateStatistics();
-    return path;
-}
 
 // Reads the first screen's cells as the grid paints them.
 template <class Model> qint64 paintFirstScreen(const Model& model) {
@@ -182,11 +158,6 @@ Times runBaseline(const QString& path, MinimalModel& model) {
     return times;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 long peakKb() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
@@ -200,7 +171,7 @@ int main(int argc, char* argv[]) {
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
     QTemporaryDir dir;
     std::printf("making a demo office of %d subscribers…\n", Subscribers);
-    const QString path = makeOffice(dir);
+    const QString path = Bench::makeOffice(dir, Subscribers);
 
     AppContext app;
     app.connection = Connection::openSqlite(path);
@@ -231,10 +202,12 @@ int main(int argc, char* argv[]) {
         }
     }
     std::printf("main list of %d subscribers, %d rounds (medians)\n", Subscribers, rounds);
-    std::printf("  first rows : program %7.1f ms, baseline %7.1f ms, ratio %.2f\n", median(pFirst),
-                median(bFirst), median(pFirst) / median(bFirst));
-    std::printf("  whole list : program %7.1f ms, baseline %7.1f ms, ratio %.2f\n", median(pWhole),
-                median(bWhole), median(pWhole) / median(bWhole));
+    std::printf("  first rows : program %7.1f ms, baseline %7.1f ms, ratio %.2f\n",
+                Bench::median(pFirst), Bench::median(bFirst),
+                Bench::median(pFirst) / Bench::median(bFirst));
+    std::printf("  whole list : program %7.1f ms, baseline %7.1f ms, ratio %.2f\n",
+                Bench::median(pWhole), Bench::median(bWhole),
+                Bench::median(pWhole) / Bench::median(bWhole));
     std::printf("  the program's list holds %.1f MB; process peak %.0f MB (%.0f MB before the "
                 "first list)\n",
                 double(bytes) / 1e6, double(programPeak) / 1024, double(before) / 1024);

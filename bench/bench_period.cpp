@@ -4,8 +4,8 @@
 // prepared update per subscriber in one transaction. Also how long the journal takes to open on
 // the current month. Both sides start from copies of the same office; their balances are
 // compared.
-#include "app/demogenerator.h"
 #include "app/startup.h"
+#include "benchoffice.h"
 #include "db/schema.h"
 #include "db/transaction.h"
 #include "documents/documentjournal.h"
@@ -28,13 +28,6 @@ constexpr int Subscribers = 100000;
 constexpr int Months = 24;
 const int Services[] = {1, 2, 3};
 
-class QuietPrompter : public Prompter {
-public:
-    bool ask(const QString&, const QString&) override { return true; }
-    void notify(const QString&) override {}
-    void error(const QString&) override {}
-};
-
 void exec(sqlite3* db, const QString& sql) {
     char* error = nullptr;
     if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
@@ -45,27 +38,10 @@ void exec(sqlite3* db, const QString& sql) {
 
 // The office, its history written straight into the tables (months before the current one).
 QString makeOffice(QTemporaryDir& dir, Period current) {
-    const QString path = dir.filePath(QStringLiteral("office.db"));
+    const QString path = Bench::makeOffice(dir, Subscribers, current);
     Period start = current;
     for (int m = 0; m < Months; ++m)
         start = start.prev();
-    {
-        AppContext app;
-        app.connection = Connection::openSqlite(path, Connection::OpenMode::Create);
-        {
-            Transaction tx(app.db());
-            Schema::createFixedTables(app.db());
-            Schema::seed(app.db(), {current, QStringLiteral("secret")});
-            tx.commit();
-        }
-        loadProgramState(app);
-        QuietPrompter p;
-        Sozdanie(app, p);
-        DemoOptions options;
-        options.subscribers = Subscribers;
-        options.months = 0;
-        generateDemo(app, options);
-    }
     sqlite3* db = nullptr;
     sqlite3_open(path.toUtf8().constData(), &db);
     exec(db, QStringLiteral("BEGIN"));
@@ -337,11 +313,6 @@ ProgramTimes runProgram(QTemporaryDir& dir, const QString& office, int run) {
     return times;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -376,18 +347,18 @@ int main(int argc, char* argv[]) {
         transition.push_back(p.transition);
         journal.push_back(p.journal);
     }
-    const double b = median(baseline);
+    const double b = Bench::median(baseline);
     std::printf("balances of %d subscribers × %zu services, %d months, %d rounds (medians)\n",
                 Subscribers, std::size(Services), Months, rounds);
     std::printf("  baseline        : %8.1f ms\n", b);
-    std::printf("  recalculation   : %8.1f ms, ratio %.2f (goal: at most 2)\n", median(recalc),
-                median(recalc) / b);
-    std::printf("  month transition: %8.1f ms, ratio %.2f (goal: at most 2)\n", median(transition),
-                median(transition) / b);
-    std::printf("  journal opening on the current month: %.1f ms\n", median(journal));
+    std::printf("  recalculation   : %8.1f ms, ratio %.2f (goal: at most 2)\n",
+                Bench::median(recalc), Bench::median(recalc) / b);
+    std::printf("  month transition: %8.1f ms, ratio %.2f (goal: at most 2)\n",
+                Bench::median(transition), Bench::median(transition) / b);
+    std::printf("  journal opening on the current month: %.1f ms\n", Bench::median(journal));
     std::printf("charge register of %s by subscriber: %.1f ms, baseline %.1f ms, ratio %.2f "
                 "(goal: at most 2)\n",
-                qPrintable(current.prev().toText()), median(reg), median(regBaseline),
-                median(reg) / median(regBaseline));
+                qPrintable(current.prev().toText()), Bench::median(reg), Bench::median(regBaseline),
+                Bench::median(reg) / Bench::median(regBaseline));
     return 0;
 }
