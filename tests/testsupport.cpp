@@ -78,3 +78,16 @@ bool ScriptedPrompter::ask(const QString& caption, const QString& text) {
     }
     return answers.takeFirst();
 }
+
+PaymentLine enteredPayment(int client, const QString& account, int service, Money amount,
+                           int method, const QString& receipt) {
+    PaymentLine l;
+    l.subscriber = client;
+    l.account = account;
+    l.service = service;
+    l.amount = amount;
+    l.amountEntered = true;
+    l.method = method;
+    l.receipt = receipt;
+    return l;
+}

@@ -45,3 +45,9 @@ public:
 #include "documents/selection.h"
 Q_DECLARE_METATYPE(SelectionCriteria)
 Q_DECLARE_METATYPE(AddressIds)
+
+#include "documents/payment.h"
+
+// A payment line as "Внести" leaves it: subscriber, account, service and amount entered.
+PaymentLine enteredPayment(int client, const QString& account, int service, Money amount,
+                           int method = 0, const QString& receipt = {});

@@ -272,12 +272,7 @@ void TestDocuments::chargeRefusesAndRollsBack() {
 void TestDocuments::twoWorkstationsNeverShareANumber() {
     // both offered id 1 and number 1 before either saved
     const NewDocument offered = newDocument(app().db(), DocType::Payment);
-    PaymentLine line;
-    line.subscriber = 1;
-    line.account = u"101"_s;
-    line.service = 1;
-    line.amount = Money::fromInteger(100);
-    line.amountEntered = true;
+    const PaymentLine line = enteredPayment(1, u"101"_s, 1, Money::fromInteger(100));
     DocumentHeader h = header(QString::number(offered.number));
     h.id = offered.id;
     const SaveResult a = pay(app(), {h, {line}});
@@ -378,17 +373,8 @@ void TestDocuments::correctionRefusals() {
 }
 
 void TestDocuments::payment() {
-    PaymentLine a, b;
-    a.subscriber = b.subscriber = 1;
-    a.account = b.account = u"101"_s;
-    a.service = 1;
-    a.amount = Money::fromInteger(100);
-    a.method = 2;
-    a.receipt = u"A\"1'"_s;
-    b.service = 2;
-    b.amount = *Money::parse(u"50,5"_s);
-    b.method = 1;
-    a.amountEntered = b.amountEntered = true;
+    const PaymentLine a = enteredPayment(1, u"101"_s, 1, Money::fromInteger(100), 2, u"A\"1'"_s),
+                      b = enteredPayment(1, u"101"_s, 2, *Money::parse(u"50,5"_s), 1);
     const DocumentHeader h = header(u"7"_s, QDate(2024, 2, 28));
     const SaveResult r = pay(app(), {h, {a, b}});
     QVERIFY2(r.ok(), qPrintable(r.refusal));
@@ -423,12 +409,7 @@ void TestDocuments::payment() {
 }
 
 void TestDocuments::paymentRefusals() {
-    PaymentLine good;
-    good.subscriber = 1;
-    good.account = u"101"_s;
-    good.service = 1;
-    good.amount = Money::fromInteger(10);
-    good.amountEntered = true;
+    const PaymentLine good = enteredPayment(1, u"101"_s, 1, Money::fromInteger(10));
     PaymentLine noService = good, noAmount = good, longReceipt = good;
     noService.service = 0;
     noAmount.amountEntered = false;
@@ -476,13 +457,7 @@ void TestDocuments::storedDocumentsSaveAgainUnderTheirIdAndNumber() {
     QCOMPARE(m_db->scalar(u"select count(*) from Korrekt3"_s), u"0"_s);
     QCOMPARE(m_db->scalar(u"select count(*) from Korrekt1"_s), u"1"_s);
     // a payment
-    PaymentLine p;
-    p.subscriber = 3;
-    p.account = u"103"_s;
-    p.service = 2;
-    p.amount = Money::fromInteger(20);
-    p.amountEntered = true;
-    p.method = 3;
+    const PaymentLine p = enteredPayment(3, u"103"_s, 2, Money::fromInteger(20), 3);
     const SaveResult pd = pay(app(), {header(u"9"_s), {p}});
     StoredPayment sp = loadPayment(app(), pd.docId);
     QCOMPARE(sp.lines.size(), size_t(1));
@@ -552,13 +527,7 @@ void TestDocuments::journalTreeAndFilters() {
 }
 
 void TestDocuments::journalDeletesAndFinds() {
-    PaymentLine a;
-    a.subscriber = 1;
-    a.account = u"101"_s;
-    a.service = 2;
-    a.amount = Money::fromInteger(10);
-    a.amountEntered = true;
-    a.receipt = u"77\"1"_s;
+    const PaymentLine a = enteredPayment(1, u"101"_s, 2, Money::fromInteger(10), 0, u"77\"1"_s);
     const int paid = pay(app(), {header(u"1"_s), {a}}).docId;
     const int charged = charge({1, 3});
     QCOMPARE(findReceipt(app(), u"77\"1"_s), paid);

@@ -151,13 +151,7 @@ void TestDocumentWindow::correctionThroughTheWindow() {
 void TestDocumentWindow::journalOpensFindsAndDeletes() {
     Program p;
     QVERIFY(p.login(u"secret"_s));
-    PaymentLine l;
-    l.subscriber = 1;
-    l.account = u"101"_s;
-    l.service = 1;
-    l.amount = Money::fromInteger(5);
-    l.amountEntered = true;
-    l.receipt = u"R-9"_s;
+    const PaymentLine l = enteredPayment(1, u"101"_s, 1, Money::fromInteger(5), 0, u"R-9"_s);
     DocumentHeader h;
     h.number = u"4"_s;
     h.date = QDate(2024, 3, 15);
