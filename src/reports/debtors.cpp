@@ -151,29 +151,13 @@ void fillDebtorList(AppContext& app, ReportTable& t, const DebtorList& p, Progre
                                 u"Начислено"_s,
                                 u"Оплачено"_s,
                                 u"К оплате"_s};
-    for (int c = 0; c < 18; ++c)
-        t.setText(c, 2, titles[c]);
+    t.setRow(2, titles);
     for (int i = 0; i < count; ++i) {
         const TDolgniki& d = rows[size_t(i)];
-        const QString cells[] = {QString::number(i + 1),
-                                 d.service,
-                                 d.account,
-                                 d.name,
-                                 d.settlement,
-                                 d.street,
-                                 d.house,
-                                 d.building,
-                                 d.apartment,
-                                 QString::number(d.residents),
-                                 d.tariff.toText(),
-                                 d.balance.toText(),
-                                 d.charged.toText(),
-                                 d.benefit.toText(),
-                                 d.correction.toText(),
-                                 d.total.toText(),
-                                 d.paid.toText(),
-                                 d.due().toText()};
-        for (int c = 0; c < 18; ++c)
-            t.setText(c, i + 3, cells[c]);
+        t.setRow(i + 3,
+                 {QString::number(i + 1), d.service, d.account, d.name, d.settlement, d.street,
+                  d.house, d.building, d.apartment, QString::number(d.residents), d.tariff.toText(),
+                  d.balance.toText(), d.charged.toText(), d.benefit.toText(), d.correction.toText(),
+                  d.total.toText(), d.paid.toText(), d.due().toText()});
     }
 }

@@ -89,8 +89,7 @@ void fillHistoryTable(ReportTable& t, const History& h, const std::vector<int>& 
     const QStringList head = {u"ПЕРИОД"_s,   u"Нач сальдо"_s, u"Начислено"_s,
                               u"Льготы"_s,   u"Перерасчет"_s, u"Итого"_s,
                               u"Оплачено"_s, u"Квитанция"_s,  u"Кон сальдо"_s};
-    for (int c = 0; c < 9; ++c)
-        t.setText(c, 0, head[c]);
+    t.setRow(0, head);
     for (int m = 0; m < 12; ++m) {
         QString period;
         Money opening, charged, benefits, corrections, paid, closing;
@@ -110,17 +109,9 @@ void fillHistoryTable(ReportTable& t, const History& h, const std::vector<int>& 
             receipts += g.receipt + u" , "_s;
         }
         receipts.chop(3);
-        const QString cells[] = {period,
-                                 opening.toText(),
-                                 charged.toText(),
-                                 benefits.toText(),
-                                 corrections.toText(),
-                                 (charged + benefits + corrections).toText(),
-                                 paid.toText(),
-                                 receipts,
-                                 closing.toText()};
-        for (int c = 0; c < 9; ++c)
-            t.setText(c, m + 1, cells[c]);
+        t.setRow(m + 1, {period, opening.toText(), charged.toText(), benefits.toText(),
+                         corrections.toText(), (charged + benefits + corrections).toText(),
+                         paid.toText(), receipts, closing.toText()});
     }
 }
 

@@ -20,10 +20,9 @@ void heading(ReportTable& t, const QString& title, const QStringList& captions, 
     t.setText(0, 0, title);
     t.setStyle(0, 0, ReportTable::Bold);
     t.merge(0, 1, columns, 1);
-    for (int c = 0; c < captions.size(); ++c) {
-        t.setText(c, 2, captions[c]);
+    t.setRow(2, captions);
+    for (int c = 0; c < captions.size(); ++c)
         t.setStyle(c, 2, ReportTable::Bold);
-    }
 }
 
 void boldRow(ReportTable& t, int row) {
@@ -108,8 +107,7 @@ void fillDayRegister(AppContext& app, ReportTable& t, const DayRegister& p) {
              u"Квитанция"_s, u"Способ"_s, u"За услугу"_s},
             9);
     for (int i = 0; i < count; ++i)
-        for (int c = 0; c < 9; ++c)
-            t.setText(c, i + 3, rows[size_t(i)][c]);
+        t.setRow(i + 3, rows[size_t(i)]);
     const int last = count + 4;
     t.setText(0, last, u"ИТОГО"_s);
     t.setStyle(0, last, ReportTable::Bold);
@@ -158,8 +156,7 @@ void fillPeriodRegister(AppContext& app, ReportTable& t, const PeriodRegister& p
         t.setWordWrap(0, 0);
         t.setRowHeight(0, 33);
         for (int i = 0; i < count; ++i)
-            for (int c = 0; c < 3; ++c)
-                t.setText(c, i + 3, rows[size_t(i)][c]);
+            t.setRow(i + 3, rows[size_t(i)]);
         t.setText(0, count + 3, u"ИТОГО"_s);
         t.setText(1, count + 3, total.toText());
         boldRow(t, count + 3);
@@ -198,8 +195,7 @@ void fillPeriodRegister(AppContext& app, ReportTable& t, const PeriodRegister& p
             {u"Лицевой счет"_s, u"ФИО"_s, u"Дата"_s, u"Оплата"_s, u"Квитанция"_s, u"За услугу"_s},
             6);
     for (int i = 0; i < count; ++i)
-        for (int c = 0; c < 6; ++c)
-            t.setText(c, i + 3, rows[size_t(i)][c]);
+        t.setRow(i + 3, rows[size_t(i)]);
     t.setText(0, count + 3, u"ИТОГО"_s);
     t.setText(3, count + 3, total.toText());
     boldRow(t, count + 3);
@@ -408,17 +404,8 @@ void fillChargeRegister(AppContext& app, ReportTable& t, const ChargeRegister& p
                 16);
         for (int i = 0; i < count; ++i) {
             const TOtchMass& m = records.list[size_t(i)];
-            const QString cells[] = {QString::number(i + 1),
-                                     m.KRATKO,
-                                     m.name,
-                                     m.settlement,
-                                     m.street,
-                                     m.house,
-                                     m.building,
-                                     m.flat,
-                                     QString::number(m.residents)};
-            for (int c = 0; c < 9; ++c)
-                t.setText(c, i + 3, cells[c]);
+            t.setRow(i + 3, {QString::number(i + 1), m.KRATKO, m.name, m.settlement, m.street,
+                             m.house, m.building, m.flat, QString::number(m.residents)});
             amounts(i + 3, 9, m);
             sums.add(m);
             if (progress)

@@ -54,6 +54,11 @@ const ReportTable::Cell& ReportTable::cell(int column, int row) const {
     return c ? *c : empty;
 }
 
+void ReportTable::setRow(int row, const QStringList& texts) {
+    for (int c = 0; c < texts.size(); ++c)
+        setText(c, row, texts[c]);
+}
+
 void ReportTable::setText(int column, int row, const QString& text) {
     if (Cell* c = at(column, row))
         c->text = text;

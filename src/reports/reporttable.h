@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 // A free-form table of text cells that a report builder fills and the report window shows,
@@ -39,6 +40,8 @@ public:
 
     // Writes outside the table are ignored; reads outside it give an empty cell.
     void setText(int column, int row, const QString& text);
+    // The texts of a row from its first column on.
+    void setRow(int row, const QStringList& texts);
     QString text(int column, int row) const { return cell(column, row).text; }
     void setStyle(int column, int row, int style);
     void setCentred(int column, int row);
